@@ -1,0 +1,89 @@
+#include "platform/localdb/admin.h"
+
+#include <ibase.h>
+
+#include "platform/localdb/connection.h"
+#include "platform/localdb/ib_status.h"
+#include "platform/localdb/statement.h"
+#include "platform/text/number_text.h"
+
+namespace tavrix::localdb {
+
+namespace {
+std::string quoted(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
+  return out + "'";
+}
+}  // namespace
+
+void createDatabase(const std::string& dsn, const std::string& user, const std::string& password) {
+  std::string sql = "CREATE DATABASE " + quoted(dsn) + " USER " + quoted(user) + " PASSWORD " +
+                    quoted(password) + " PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE";
+  ISC_STATUS_ARRAY status;
+  isc_db_handle db = 0;
+  isc_tr_handle tr = 0;
+  isc_dsql_execute_immediate(status, &db, &tr, 0, sql.c_str(), SQL_DIALECT_V6, nullptr);
+  check(status);
+  isc_detach_database(status, &db);
+  check(status);
+}
+
+void dropDatabase(const std::string& dsn, const std::string& user, const std::string& password) {
+  SqlConnection connection;
+  connection.setParam("Database", dsn);
+  connection.setParam("User_Name", user);
+  connection.setParam("Password", password);
+  connection.open();
+  ISC_STATUS_ARRAY status;
+  isc_drop_database(status, connection.handle());
+  check(status);
+  *connection.handle() = 0;  // dropping also detached it
+}
+
+std::vector<std::string> splitStatements(std::string_view s) {
+  std::vector<std::string> out;
+  std::string current;
+  auto flush = [&] {
+    if (!text::trimBlanks(current).empty()) out.emplace_back(text::trimBlanks(current));
+    current.clear();
+  };
+  for (size_t i = 0; i < s.size();) {
+    char c = s[i];
+    if (c == '\'' || c == '"') {
+      size_t b = i++;
+      while (i < s.size()) {
+        if (s[i] == c && i + 1 < s.size() && s[i + 1] == c) {
+          i += 2;
+        } else if (s[i++] == c) {
+          break;
+        }
+      }
+      current.append(s.substr(b, i - b));
+    } else if (s.compare(i, 2, "--") == 0) {
+      size_t e = s.find('\n', i);
+      i = e == std::string_view::npos ? s.size() : e;
+    } else if (s.compare(i, 2, "/*") == 0) {
+      size_t e = s.find("*/", i + 2);
+      i = e == std::string_view::npos ? s.size() : e + 2;
+    } else if (c == ';') {
+      flush();
+      ++i;
+    } else {
+      current += c;
+      ++i;
+    }
+  }
+  flush();
+  return out;
+}
+
+void runScript(SqlConnection& connection, std::string_view script) {
+  SqlStatement statement(connection);
+  for (const std::string& sql : splitStatements(script)) {
+    statement.setSql(sql);
+    statement.execute();
+  }
+}
+
+}  // namespace tavrix::localdb

@@ -1,0 +1,54 @@
+#include "tests/support/temp_database.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "platform/localdb/admin.h"
+
+namespace tavrix::testing {
+
+TempDatabase::TempDatabase(const std::string& script) {
+  char pattern[] = "/tmp/tavrix-test-XXXXXX";
+  if (!mkdtemp(pattern)) throw std::runtime_error("cannot make a temporary folder");
+  folder_ = std::string(pattern) + "/";
+  // The server may run as another user: let it write here.
+  std::filesystem::permissions(folder_, std::filesystem::perms::all);
+  dsn_ = "127.0.0.1:" + folder_ + "TEST.FDB";
+  localdb::createDatabase(dsn_, kUser, kPassword);
+  if (!script.empty()) exec(script);
+}
+
+TempDatabase::~TempDatabase() {
+  try {
+    localdb::dropDatabase(dsn_, kUser, kPassword);
+  } catch (...) {
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(folder_, ec);
+}
+
+void TempDatabase::configure(localdb::SqlConnection& c) const {
+  c.setParam("DriverName", "Interbase");
+  c.setParam("Database", dsn_);
+  c.setParam("RoleName", "RoleName");
+  c.setParam("User_Name", kUser);
+  c.setParam("Password", kPassword);
+  c.setParam("ServerCharSet", "");
+  c.setParam("SQLDialect", "3");
+  c.setParam("BlobSize", "-1");
+  c.setParam("CommitRetain", "False");
+  c.setParam("WaitOnLocks", "True");
+  c.setParam("ErrorResourceFile", "");
+  c.setParam("LocaleCode", "0000");
+  c.setParam("Interbase TransIsolation", "ReadCommited");
+  c.setParam("Trim Char", "False");
+}
+
+void TempDatabase::exec(const std::string& script) const {
+  localdb::SqlConnection connection;
+  configure(connection);
+  localdb::runScript(connection, script);
+}
+
+}  // namespace tavrix::testing
