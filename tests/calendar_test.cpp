@@ -1,18 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "app/calendar.h"
-#include "platform/errors.h"
+#include "tests/support/error_text.h"
 
 namespace tavrix {
 namespace {
 
 std::string failureOf(std::string (*convert)(std::string_view), std::string_view input) {
-  try {
-    convert(input);
-  } catch (const GeneralError& e) {
-    return e.what();
-  }
-  return "(no failure)";
+  return testing::errorOf([&] { convert(input); });
 }
 
 TEST(Calendar, DateToRocWritesAtLeastThreeYearDigits) {

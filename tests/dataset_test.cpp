@@ -2,10 +2,12 @@
 
 #include "platform/dataset/dataset.h"
 #include "platform/errors.h"
+#include "tests/support/error_text.h"
 
 namespace tavrix::dataset {
 namespace {
 
+using testing::errorOf;
 using text::Date;
 using text::DateTime;
 using text::Time;
@@ -24,15 +26,6 @@ std::vector<FieldDef> staging() {
           {"NOTE", FieldType::Memo},
           {"PIC", FieldType::Blob},
           {"OK", FieldType::Boolean}};
-}
-
-std::string errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const GeneralError& e) {
-    return e.what();
-  }
-  return "(no error)";
 }
 
 TEST(DataSet, RecordsAppendPostAndCursor) {

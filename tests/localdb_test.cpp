@@ -5,6 +5,7 @@
 #include "platform/localdb/connection.h"
 #include "platform/localdb/query.h"
 #include "platform/localdb/statement.h"
+#include "tests/support/error_text.h"
 #include "tests/support/temp_database.h"
 
 namespace tavrix::localdb {
@@ -12,6 +13,7 @@ namespace {
 
 using dataset::FieldType;
 using dataset::Value;
+using testing::errorOf;
 using testing::TempDatabase;
 
 // 許功蓋會是 with a bar and a backslash: second bytes 0x5C, 0x7C and a letter.
@@ -34,15 +36,6 @@ class LocalDb : public ::testing::Test {
   TempDatabase db_{kSchema};
   SqlConnection con_;
 };
-
-std::string errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const GeneralError& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 TEST(Connection, ParameterListKeepsOrderAndDropsEmptyValues) {
   SqlConnection c;
@@ -91,6 +84,8 @@ TEST_F(LocalDb, RecordCountOfAFirstOnePickCountsEveryMatchingRow) {
   EXPECT_EQ(q.recordCount(), 3);
   q.next();
   EXPECT_TRUE(q.eof());
+  q.first();  // runs again: back on the one row
+  EXPECT_FALSE(q.eof());
 
   q.close();
   q.setSql(

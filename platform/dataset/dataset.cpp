@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/errors.h"
+#include "platform/text/ascii.h"
 #include "platform/text/big5.h"
 #include "platform/text/number_text.h"
 
@@ -44,15 +45,6 @@ std::string_view fieldTypeName(FieldType type) {
 namespace {
 
 const Value kNull;
-
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 bool isInteger(FieldType t) {
   return t == FieldType::Int16 || t == FieldType::Int32 || t == FieldType::Int64;
@@ -113,7 +105,7 @@ void Field::clear() {
 
 void Field::setAsString(std::string_view t) {
   const FieldDef& d = def();
-  std::string quoted = "'" + std::string(t) + "'";
+  auto refuse = [&](const char* what) { fail("'" + std::string(t) + "' " + what); };
   switch (d.type) {
     case FieldType::String:
       store(Value::text(std::string(d.size > 0 ? text::cutToWidth(t, d.size) : t)));
@@ -131,41 +123,41 @@ void Field::setAsString(std::string_view t) {
     case FieldType::Int32:
     case FieldType::Int64: {
       auto v = text::parseInteger(t);
-      if (!v) fail(quoted + " is not a valid integer value");
+      if (!v) refuse("is not a valid integer value");
       return setValue(Value::integer(*v));
     }
     case FieldType::Double: {
       auto v = text::parseFloat(t);
-      if (!v) fail(quoted + " is not a valid floating point value");
+      if (!v) refuse("is not a valid floating point value");
       return store(Value::floating(*v));
     }
     case FieldType::Bcd: {
-      if (!text::parseFloat(t)) fail(quoted + " is not a valid BCD value");
+      if (!text::parseFloat(t)) refuse("is not a valid BCD value");
       auto v = Decimal::fromText(t, d.scale);
-      if (!v || (d.size > 0 && v->digits() > d.size)) fail(quoted + " is out of range");
+      if (!v || (d.size > 0 && v->digits() > d.size)) refuse("is out of range");
       return store(Value::decimal(*v));
     }
     case FieldType::Date: {
       auto v = text::parseDate(t);
-      if (!v) fail(quoted + " is not a valid date");
+      if (!v) refuse("is not a valid date");
       return store(Value::date(*v));
     }
     case FieldType::Time: {
       auto v = text::parseTime(t);
-      if (!v) fail(quoted + " is not a valid time");
+      if (!v) refuse("is not a valid time");
       return store(Value::time(*v));
     }
     case FieldType::DateTime:
     case FieldType::Timestamp: {
       auto v = text::parseDateTime(t);
-      if (!v) fail(quoted + " is not a valid date and time");
+      if (!v) refuse("is not a valid date and time");
       return store(Value::dateTime(*v));
     }
     case FieldType::Boolean: {
       std::string_view b = text::trimBlanks(t);
-      if (sameName(b, "true") || sameName(b, "t")) return store(Value::boolean(true));
-      if (sameName(b, "false") || sameName(b, "f")) return store(Value::boolean(false));
-      fail(quoted + " is not a valid boolean value");
+      if (text::sameText(b, "true") || text::sameText(b, "t")) return store(Value::boolean(true));
+      if (text::sameText(b, "false") || text::sameText(b, "f")) return store(Value::boolean(false));
+      refuse("is not a valid boolean value");
     }
     default:
       break;
@@ -284,7 +276,7 @@ const Field& DataSet::field(int index) const {
 
 Field* DataSet::findField(std::string_view name) {
   for (auto& f : fields_)
-    if (sameName(f->name(), name)) return f.get();
+    if (text::sameText(f->name(), name)) return f.get();
   return nullptr;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/localdb/connection.h"
 #include "platform/localdb/ib_status.h"
+#include "platform/localdb/sql_lexer.h"
 #include "platform/localdb/statement.h"
 #include "platform/text/number_text.h"
 
@@ -49,29 +50,16 @@ std::vector<std::string> splitStatements(std::string_view s) {
     current.clear();
   };
   for (size_t i = 0; i < s.size();) {
-    char c = s[i];
-    if (c == '\'' || c == '"') {
-      size_t b = i++;
-      while (i < s.size()) {
-        if (s[i] == c && i + 1 < s.size() && s[i + 1] == c) {
-          i += 2;
-        } else if (s[i++] == c) {
-          break;
-        }
-      }
-      current.append(s.substr(b, i - b));
-    } else if (s.compare(i, 2, "--") == 0) {
-      size_t e = s.find('\n', i);
-      i = e == std::string_view::npos ? s.size() : e;
-    } else if (s.compare(i, 2, "/*") == 0) {
-      size_t e = s.find("*/", i + 2);
-      i = e == std::string_view::npos ? s.size() : e + 2;
-    } else if (c == ';') {
+    if (size_t e = skipQuoted(s, i); e != i) {
+      current.append(s.substr(i, e - i));
+      i = e;
+    } else if (size_t e = skipComment(s, i); e != i) {
+      i = e;
+    } else if (s[i] == ';') {
       flush();
       ++i;
     } else {
-      current += c;
-      ++i;
+      current += s[i++];
     }
   }
   flush();

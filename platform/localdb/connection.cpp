@@ -1,23 +1,13 @@
 #include "platform/localdb/connection.h"
 
-#include <cctype>
-
 #include "platform/localdb/ib_status.h"
 #include "platform/localdb/query.h"
+#include "platform/text/ascii.h"
 #include "platform/text/number_text.h"
 
 namespace tavrix::localdb {
 
 namespace {
-
-bool sameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 void addString(std::string& dpb, char tag, const std::string& value) {
   dpb += tag;
@@ -36,7 +26,7 @@ SqlConnection::~SqlConnection() {
 
 void SqlConnection::setParam(std::string_view key, std::string_view value) {
   for (auto it = params_.begin(); it != params_.end(); ++it) {
-    if (!sameKey(it->first, key)) continue;
+    if (!text::sameText(it->first, key)) continue;
     if (value.empty())
       params_.erase(it);
     else
@@ -48,7 +38,7 @@ void SqlConnection::setParam(std::string_view key, std::string_view value) {
 
 std::string SqlConnection::param(std::string_view key) const {
   for (const auto& [k, v] : params_)
-    if (sameKey(k, key)) return v;
+    if (text::sameText(k, key)) return v;
   return {};
 }
 
@@ -58,7 +48,7 @@ unsigned short SqlConnection::dialect() const {
 }
 
 bool SqlConnection::trimChar() const {
-  return sameKey(param("Trim Char"), "True");
+  return text::sameText(param("Trim Char"), "True");
 }
 
 void SqlConnection::open() {
@@ -88,13 +78,13 @@ void SqlConnection::open() {
   auto item = [this](int tag) { tpb_ += static_cast<char>(tag); };
   item(isc_tpb_version3);
   item(isc_tpb_write);
-  if (sameKey(param("Interbase TransIsolation"), "RepeatableRead")) {
+  if (text::sameText(param("Interbase TransIsolation"), "RepeatableRead")) {
     item(isc_tpb_concurrency);
   } else {
     item(isc_tpb_read_committed);
     item(isc_tpb_rec_version);
   }
-  item(sameKey(param("WaitOnLocks"), "False") ? isc_tpb_nowait : isc_tpb_wait);
+  item(text::sameText(param("WaitOnLocks"), "False") ? isc_tpb_nowait : isc_tpb_wait);
 }
 
 void SqlConnection::close() {

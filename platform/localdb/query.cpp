@@ -1,12 +1,12 @@
 #include "platform/localdb/query.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/errors.h"
 #include "platform/localdb/connection.h"
 #include "platform/localdb/ib_status.h"
+#include "platform/text/ascii.h"
 
 namespace tavrix::localdb {
 
@@ -30,15 +30,6 @@ struct SqlQuery::Columns {
 };
 
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 const int64_t kIscDateZero = text::daysFromCivil(text::Date{1858, 11, 17});
 
@@ -299,7 +290,8 @@ void SqlQuery::close() {
 }
 
 void SqlQuery::first() {
-  if (!active_ || position_ <= 1) return;
+  // Already on the first row, or there is none: nothing to run again.
+  if (!active_ || position_ == 0 || (position_ == 1 && !eof_)) return;
   close();
   open();
 }
@@ -317,7 +309,7 @@ LocalField SqlQuery::field(int index) const {
 
 LocalField SqlQuery::fieldByName(std::string_view name) const {
   for (int i = 0; i < fieldCount(); ++i)
-    if (sameName(defs_[i].name, name)) return LocalField(this, i);
+    if (text::sameText(defs_[i].name, name)) return LocalField(this, i);
   throw GeneralError("Field '" + std::string(name) + "' not found");
 }
 

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "platform/localdb/query.h"
+#include "platform/localdb/sql_lexer.h"
+#include "platform/text/ascii.h"
 
 namespace tavrix::localdb {
 
@@ -29,22 +31,11 @@ std::vector<Token> scan(std::string_view s) {
     char c = s[i];
     if (std::isspace(static_cast<unsigned char>(c))) {
       ++i;
-    } else if (s.compare(i, 2, "--") == 0) {
-      i = s.find('\n', i);
-      if (i == std::string_view::npos) i = s.size();
-    } else if (s.compare(i, 2, "/*") == 0) {
-      size_t e = s.find("*/", i + 2);
-      i = e == std::string_view::npos ? s.size() : e + 2;
-    } else if (c == '\'' || c == '"') {
-      size_t b = i++;
-      while (i < s.size()) {
-        if (s[i] == c && i + 1 < s.size() && s[i + 1] == c) {
-          i += 2;
-        } else if (s[i++] == c) {
-          break;
-        }
-      }
-      out.push_back({b, i, depth, false, false});
+    } else if (size_t e = skipComment(s, i); e != i) {
+      i = e;
+    } else if (size_t e = skipQuoted(s, i); e != i) {
+      out.push_back({i, e, depth, false, false});
+      i = e;
     } else if (wordChar(c)) {
       size_t b = i;
       while (i < s.size() && wordChar(s[i])) ++i;
@@ -61,9 +52,7 @@ std::vector<Token> scan(std::string_view s) {
 
 bool is(std::string_view s, const Token& t, std::string_view keyword) {
   if (!t.word || t.depth != 0 || t.end - t.begin != keyword.size()) return false;
-  for (size_t i = 0; i < keyword.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(s[t.begin + i])) != keyword[i]) return false;
-  return true;
+  return text::sameText(s.substr(t.begin, keyword.size()), keyword);
 }
 
 }  // namespace

@@ -58,15 +58,19 @@ namespace {
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
+
+// Drops the blanks around the text and splits off an optional sign.
+std::pair<bool, std::string_view> signAndMagnitude(std::string_view text) {
+  text = trimBlanks(text);
+  bool negative = !text.empty() && text.front() == '-';
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  return {negative, text};
+}
 }  // namespace
 
 std::optional<double> parseFloat(std::string_view text) {
-  text = trimBlanks(text);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
+  auto [negative, rest] = signAndMagnitude(text);
+  text = rest;
   // Check the shape ourselves: from_chars would also take "inf", "nan" and hex.
   size_t i = 0, mantissaDigits = 0;
   while (i < text.size() && isDigit(text[i])) ++i, ++mantissaDigits;
@@ -96,12 +100,8 @@ std::optional<double> parseFloat(std::string_view text) {
 }
 
 std::optional<int64_t> parseInteger(std::string_view text) {
-  text = trimBlanks(text);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
+  auto [negative, rest] = signAndMagnitude(text);
+  text = rest;
   if (text.empty() || !isDigit(text.front())) return std::nullopt;
   std::string digits = negative ? "-" : "";
   digits += text;
