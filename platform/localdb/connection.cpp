@@ -74,10 +74,8 @@ void SqlConnection::open() {
 
   // Read committed (the newest committed version of a row) unless repeatable
   // read is asked for; wait on locks unless told not to.
-  tpb_.clear();
-  auto item = [this](int tag) { tpb_ += static_cast<char>(tag); };
-  item(isc_tpb_version3);
-  item(isc_tpb_write);
+  isolation_.clear();
+  auto item = [this](int tag) { isolation_ += static_cast<char>(tag); };
   if (text::sameText(param("Interbase TransIsolation"), "RepeatableRead")) {
     item(isc_tpb_concurrency);
   } else {
@@ -95,9 +93,13 @@ void SqlConnection::close() {
   db_ = 0;
 }
 
-Transaction::Transaction(SqlConnection& connection) {
+Transaction::Transaction(SqlConnection& connection, Access access) {
   ISC_STATUS_ARRAY status;
-  const std::string& tpb = connection.transactionParams();
+  // A read-only read-committed transaction holds back no garbage collection,
+  // however long a query stays open.
+  std::string tpb{static_cast<char>(isc_tpb_version3),
+                  static_cast<char>(access == Access::ReadOnly ? isc_tpb_read : isc_tpb_write)};
+  tpb += connection.isolationParams();
   isc_start_transaction(status, &tr_, 1, connection.handle(),
                         static_cast<unsigned short>(tpb.size()), tpb.data());
   check(status);

@@ -41,14 +41,15 @@ class SqlConnection {
   isc_db_handle* handle() { return &db_; }
   unsigned short dialect() const;
   bool trimChar() const;
-  const std::string& transactionParams() const { return tpb_; }
+  // Isolation and lock resolution items of a transaction parameter block.
+  const std::string& isolationParams() const { return isolation_; }
   void attach(SqlQuery* query) { queries_.insert(query); }
   void detach(SqlQuery* query) { queries_.erase(query); }
 
  private:
   Params params_;
   isc_db_handle db_ = 0;
-  std::string tpb_;
+  std::string isolation_;
   std::set<SqlQuery*> queries_;
 };
 
@@ -56,7 +57,8 @@ class SqlConnection {
 // every statement runs in one of its own.
 class Transaction {
  public:
-  explicit Transaction(SqlConnection& connection);
+  enum class Access { ReadOnly, ReadWrite };
+  Transaction(SqlConnection& connection, Access access);
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
   ~Transaction();

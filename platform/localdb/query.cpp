@@ -210,7 +210,7 @@ void SqlQuery::open() {
   unsigned short dialect = connection_.dialect();
   ISC_STATUS_ARRAY status;
   try {
-    tr_ = std::make_unique<Transaction>(connection_);
+    tr_ = std::make_unique<Transaction>(connection_, Transaction::Access::ReadOnly);
     isc_dsql_allocate_statement(status, connection_.handle(), &stmt_);
     check(status);
     columns_ = std::make_unique<Columns>();
