@@ -7,10 +7,18 @@
 
 namespace tavrix {
 
-// Ends an operation without any message.
+// Ends an operation without any message to the user. The reason is kept for
+// diagnostics only (a terminal front end may print it); no window shows it.
 class SilentAbort : public std::exception {
  public:
-  const char* what() const noexcept override { return "Operation aborted"; }
+  SilentAbort() = default;
+  explicit SilentAbort(std::string reason) : reason_(std::move(reason)) {}
+  const char* what() const noexcept override {
+    return reason_.empty() ? "Operation aborted" : reason_.c_str();
+  }
+
+ private:
+  std::string reason_;
 };
 
 // A failure with a message (Big5 bytes, like every engine string).

@@ -1,7 +1,12 @@
 #include "platform/text/folders.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+
+#include "platform/errors.h"
 
 namespace tavrix::text {
 
@@ -27,6 +32,17 @@ std::string tillFolder() {
 
 std::string rootFolder() {
   return tillFolder();
+}
+
+void writeFile(const std::string& path, std::string_view bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  bool ok = f != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  int error = errno;
+  if (f != nullptr && std::fclose(f) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) throw GeneralError("Cannot create file \"" + path + "\". " + std::strerror(error));
 }
 
 }  // namespace tavrix::text

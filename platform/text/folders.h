@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tavrix::text {
 
@@ -14,5 +15,9 @@ std::string tillFolder();
 
 // The folder that stands for C:\ (message files, batch copies): the till folder.
 std::string rootFolder();
+
+// Creates or replaces the file with exactly these bytes. Raises GeneralError
+// "Cannot create file "path". reason" when it cannot.
+void writeFile(const std::string& path, std::string_view bytes);
 
 }  // namespace tavrix::text

@@ -1,0 +1,129 @@
+#include "service/FrmDataModHttp.h"
+
+#include "platform/errors.h"
+#include "platform/text/ascii.h"
+#include "platform/text/big5.h"
+#include "platform/text/folders.h"
+#include "service/multipart_form.h"
+#include "service/profile_string.h"
+#include "service/url.h"
+
+namespace tavrix {
+
+TDataModHttp* DataModHttp = nullptr;
+
+namespace {
+
+const char kConnectionProblem[] = "Connection problem!\r\n";
+
+// Upper-cases ASCII letters (string literals too) and turns each CR LF into a
+// blank; a lone CR or LF stays. Big5 characters pass whole: a second byte
+// that happens to be a small letter is no letter.
+std::string preparedStatement(std::string_view statement) {
+  std::string out;
+  out.reserve(statement.size());
+  for (size_t i = 0; i < statement.size();) {
+    if (text::big5CharLength(statement, i) == 2) {
+      out.append(statement.substr(i, 2));
+      i += 2;
+    } else if (statement.compare(i, 2, "\r\n") == 0) {
+      out += ' ';
+      i += 2;
+    } else {
+      out += text::asciiUpper(statement[i++]);
+    }
+  }
+  return out;
+}
+
+// The reply as lines (ended by CR LF, a lone CR or a lone LF; a NUL ends the
+// reply), each written back with CR LF.
+std::string asLines(std::string_view reply) {
+  reply = reply.substr(0, reply.find('\0'));
+  std::string out;
+  size_t start = 0;
+  while (start < reply.size()) {
+    size_t end = reply.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = reply.size();
+    out.append(reply.substr(start, end - start));
+    out += "\r\n";
+    if (end < reply.size() && reply[end] == '\r' && end + 1 < reply.size() &&
+        reply[end + 1] == '\n')
+      ++end;
+    start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+TDataModHttp::TDataModHttp(const text::Clock& clock, ModalBox& box, std::string settingsFolder,
+                           std::string rootFolder)
+    : clock_(clock),
+      box_(box),
+      settingsFolder_(std::move(settingsFolder)),
+      rootFolder_(std::move(rootFolder)) {}
+
+void TDataModHttp::DataModuleCreate() {
+  ProfileFile ini = ProfileFile::load(settingsFolder_ + "httpset.ini");
+  Host = ini.value("set", "host", "127.0.0.1");
+  UserName = ini.value("set", "user_name", "SYSDBA");
+  Password = ini.value("set", "password", "quietbell");
+  std::string port = ini.value("set", "port", "80");
+  Driver = ini.value("set", "driver", "ado");
+  DataName = ini.value("set", "dataname", "POSDATA.GDB");
+  DataIP = ini.value("set", "dataip", "127.0.0.1");
+
+  auto url = [&](const char* endpoint) {
+    return "http://" + Host + ":" + port + "/Kesp/" + Driver + endpoint + DataName +
+           "&ip=" + DataIP;
+  };
+  QueryURL = url("/index.php?db=");
+  TableUpdateURL = url("/table_update.php?db=");
+  ScriptURL = url("/sql_scripts.php?db=");
+
+  IdHTTP1.limits = HttpLimits{};
+}
+
+std::string TDataModHttp::post(const std::string& url, const std::vector<FormField>& fields) {
+  std::string boundary = formBoundary(clock_.now());
+  return IdHTTP1.post(url, "multipart/form-data; boundary=" + boundary,
+                      multipartBody(fields, boundary));
+}
+
+void TDataModHttp::OpenRemote(dataset::DataSet& dataset, std::string_view statement) {
+  std::vector<FormField> form = {
+      {"user_name", UserName}, {"password", Password}, {"sql", preparedStatement(statement)}};
+  std::string reply;
+  try {
+    reply = post(QueryURL + "&user_name=" + UserName + "&password=" + Password, form);
+  } catch (const HttpFailure& e) {
+    throw SilentAbort(e.what());
+  }
+  if (size_t xml = reply.find("<?xml"); xml != std::string::npos) reply.erase(0, xml);
+  if (reply.compare(0, 8, "<RESULT>") == 0) throw GeneralError(reply);
+  try {
+    dataset.loadFromPacket(reply);
+  } catch (const GeneralError&) {
+    throw GeneralError(reply);
+  }
+}
+
+bool TDataModHttp::ExecRemoteSQL(const StatementBatch& batch) {
+  std::vector<FormField> form = {{"sql", batchText(batch)}, {"db", DataName}, {"ip", DataIP}};
+  try {
+    std::string reply =
+        post(URLEncode(ScriptURL + "&user_name=" + UserName + "&password=" + Password), form);
+    LastMessage = asLines(reply);
+    text::writeFile(rootFolder_ + "message.txt", LastMessage);
+  } catch (const std::exception&) {
+    // The reply, if one came, is dropped with the failure.
+    LastMessage = kConnectionProblem;
+    box_.show(LastMessage);
+    text::writeFile(rootFolder_ + "messageerr.txt", LastMessage);
+    return false;
+  }
+  return LastMessage.find("success") != std::string::npos;
+}
+
+}  // namespace tavrix

@@ -1,0 +1,59 @@
+// The head-office data service client: its settings from httpset.ini, the
+// endpoint URLs, and the two exchanges every data kind goes through.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/dataset/dataset.h"
+#include "platform/text/clock.h"
+#include "service/http_client.h"
+#include "service/modal_box.h"
+#include "service/multipart_form.h"
+#include "service/statement_batch.h"
+
+namespace tavrix {
+
+class TDataModHttp {
+ public:
+  // `settingsFolder` holds httpset.ini; `rootFolder` (the stand-in for C:\)
+  // receives message.txt and messageerr.txt. Both end with "/".
+  TDataModHttp(const text::Clock& clock, ModalBox& box, std::string settingsFolder,
+               std::string rootFolder);
+
+  // Reads httpset.ini (section "set") and builds the three URLs.
+  void DataModuleCreate();
+
+  // One SELECT, sent upper-cased with CR LF pairs as blanks; the reply packet
+  // replaces what `dataset` held. A failed request raises SilentAbort (the
+  // dataset untouched); a "<RESULT>" refusal raises GeneralError with the
+  // reply (dataset untouched); a reply that is no packet raises GeneralError
+  // with the reply and leaves the dataset closed.
+  void OpenRemote(dataset::DataSet& dataset, std::string_view statement);
+
+  // Posts the batch to the script endpoint. True when the reply holds
+  // "success". A failed exchange shows "Connection problem!", writes
+  // messageerr.txt and returns false; only a failure to write that file raises.
+  bool ExecRemoteSQL(const StatementBatch& batch);
+
+  // Settings, in the order they are read.
+  std::string UserName, Password, Host, Driver, DataName, DataIP;
+  std::string QueryURL, ScriptURL, TableUpdateURL;
+  // The last script reply as lines each ending in CR LF, or the
+  // connection-problem text.
+  std::string LastMessage;
+  HttpClient IdHTTP1;
+
+ private:
+  std::string post(const std::string& url, const std::vector<FormField>& fields);
+
+  const text::Clock& clock_;
+  ModalBox& box_;
+  std::string settingsFolder_;
+  std::string rootFolder_;
+};
+
+// The one client of the process, created by the front end after its window.
+extern TDataModHttp* DataModHttp;
+
+}  // namespace tavrix

@@ -1,0 +1,67 @@
+// The HTTP client of the service requests: one POST, a fresh connection per
+// request, redirects and cookies, and a reply read with hard limits.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "service/cookie_jar.h"
+#include "service/url.h"
+
+namespace tavrix {
+
+// Any failure of a request: no connection, a lost connection, a wait that ran
+// out, an over-long line, a failing status, a port that is no number.
+class HttpFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct HttpLimits {
+  std::chrono::milliseconds timeout{300000};  // connecting, and every wait for data
+  size_t maxLine = 65000;                     // status, header and chunk-size lines
+  size_t maxBody = 64 << 20;
+  int maxRequests = 15;  // one operation, redirects included
+};
+
+// The request head, line by line in the service's order, and nothing else.
+std::string requestHead(const RequestUrl& url, const std::string& contentType, size_t contentLength,
+                        const std::string& cookies);
+
+struct HttpReply {
+  unsigned status = 0;
+  bool hasLocation = false;
+  std::string location;
+  std::vector<std::string> setCookies;  // Set-Cookie and Set-Cookie2 values
+  std::string body;                     // empty for a redirect
+};
+
+// Reads one reply from `readSome` (bytes into the buffer, 0 at the end of the
+// stream; it raises HttpFailure itself when a wait runs out). A 100 Continue
+// is skipped; a redirect is returned after its header. Raises HttpFailure.
+using ReadSome = std::function<size_t(char* buffer, size_t size)>;
+HttpReply readReply(const ReadSome& readSome, const HttpLimits& limits);
+
+class HttpClient {
+ public:
+  HttpLimits limits;
+
+  // Posts the body to the URL and returns the reply body: the body of a 2xx
+  // reply, or empty text after the last redirect the limit allows. Raises
+  // HttpFailure for everything else.
+  std::string post(const std::string& url, const std::string& contentType, const std::string& body);
+
+  const CookieJar& cookies() const { return cookies_; }
+
+ private:
+  HttpReply exchange(const RequestUrl& url, const std::string& contentType,
+                     const std::string& body);
+
+  CookieJar cookies_;
+};
+
+}  // namespace tavrix
