@@ -133,6 +133,22 @@ TEST(Packet, EveryFieldTypeLoadsWithItsTypeAndWidth) {
   EXPECT_EQ(ds.fieldByName("B").asString(), "False");
 }
 
+TEST(Packet, FieldNamesAreBig5BytesToo) {
+  DataSet ds;
+  ds.loadFromPacket(kHead +
+                    "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                    "<FIELD attrname=\"N1\" fieldname=\"\xB3\x5C\" fieldtype=\"i4\"/>"
+                    "</FIELDS><PARAMS/></METADATA><ROWDATA><ROW N1=\"7\"/></ROWDATA>"
+                    "</DATAPACKET>");
+  EXPECT_EQ(ds.field(0).name(), "\xB3\x5C");
+  EXPECT_EQ(ds.fieldByName("\xB3\x5C").asString(), "7");
+  // Written back under a clean attrname, with the name kept in fieldname.
+  DataSet again;
+  again.loadFromPacket(ds.toPacket());
+  EXPECT_EQ(again.fieldDefs(), ds.fieldDefs());
+  EXPECT_EQ(again.field(0).asString(), "7");
+}
+
 TEST(Packet, AUtf8PacketGivesBig5Text) {
   std::string packet =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"

@@ -29,15 +29,38 @@ struct ColumnCodec {
   bool wide = false;  // string.uni / WideText: ASCII with character references
 };
 
-ColumnCodec columnOf(const pugi::xml_node& node) {
+// pugixml hands back UTF-8; in the classic mode every character stands for
+// one byte of the original.
+std::string latin1Bytes(std::string_view utf8, const std::string& field) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
+      unsigned cp = (c & 0x1F) << 6 | (static_cast<unsigned char>(utf8[++i]) & 0x3F);
+      if (cp > 0xFF) broken("field " + field + " holds a character reference above 255");
+      out += static_cast<char>(cp);
+    } else {
+      broken("field " + field + " holds a character reference above 255");
+    }
+  }
+  return out;
+}
+
+// Names come back from pugixml as UTF-8 like every text; the field keeps them
+// as Big5 bytes, while `attrname` stays as pugixml has it for matching rows.
+ColumnCodec columnOf(const pugi::xml_node& node, bool utf8Mode) {
   ColumnCodec c;
   c.attrname = node.attribute("attrname").value();
   if (c.attrname.empty()) broken("a FIELD has no attrname");
-  c.def.name = node.attribute("fieldname") ? node.attribute("fieldname").value() : c.attrname;
+  std::string name = node.attribute("fieldname") ? node.attribute("fieldname").value() : c.attrname;
+  c.def.name = utf8Mode ? text::utf8ToBig5(name) : latin1Bytes(name, name);
   std::string type = lower(node.attribute("fieldtype").value());
   std::string subtype = lower(node.attribute("SUBTYPE").value());
-  c.def.size = node.attribute("WIDTH").as_int(0);
-  c.def.scale = node.attribute("DECIMALS").as_int(0);
+  int width = node.attribute("WIDTH").as_int(0);
+  int decimals = node.attribute("DECIMALS").as_int(0);
 
   FieldType t;
   if (type == "string" || type == "string.uni") {
@@ -71,27 +94,12 @@ ColumnCodec columnOf(const pugi::xml_node& node) {
     broken("field " + c.attrname + " has the unsupported type \"" + type + "\"");
   }
   c.def.type = t;
+  // Width means something to text and decimals only; the scale to decimals.
+  if (width < 0 || decimals < 0 || decimals > 18)
+    broken("field " + c.attrname + " has an impossible WIDTH or DECIMALS");
+  if (t == FieldType::String || t == FieldType::Bcd) c.def.size = width;
+  if (t == FieldType::Bcd) c.def.scale = decimals;
   return c;
-}
-
-// pugixml hands back UTF-8; in the classic mode every character stands for
-// one byte of the original.
-std::string latin1Bytes(std::string_view utf8, const std::string& field) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    auto c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
-      unsigned cp = (c & 0x1F) << 6 | (static_cast<unsigned char>(utf8[++i]) & 0x3F);
-      if (cp > 0xFF) broken("field " + field + " holds a character reference above 255");
-      out += static_cast<char>(cp);
-    } else {
-      broken("field " + field + " holds a character reference above 255");
-    }
-  }
-  return out;
 }
 
 bool allDigits(std::string_view s) {
@@ -220,7 +228,7 @@ PacketContents readPacket(std::string_view xml) {
   if (!fields) broken("no METADATA/FIELDS element");
 
   std::vector<ColumnCodec> columns;
-  for (pugi::xml_node f : fields.children("FIELD")) columns.push_back(columnOf(f));
+  for (pugi::xml_node f : fields.children("FIELD")) columns.push_back(columnOf(f, utf8Mode));
 
   PacketContents out;
   for (const auto& c : columns) out.fields.push_back(c.def);
