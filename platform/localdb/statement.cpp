@@ -5,14 +5,17 @@
 
 namespace tavrix::localdb {
 
-void SqlStatement::execute() {
-  if (!connection_.connected()) connection_.open();
-  std::string text = sql_.text();
-  Transaction tr(connection_, Transaction::Access::ReadWrite);
-  ISC_STATUS_ARRAY status;
-  isc_dsql_execute_immediate(status, connection_.handle(), tr.handle(), 0, text.c_str(),
-                             connection_.dialect(), nullptr);
-  check(status);
+void SqlStatement::execute() { executeAll(connection_, {sql_.text()}); }
+
+void executeAll(SqlConnection& connection, const std::vector<std::string>& statements) {
+  if (!connection.connected()) connection.open();
+  Transaction tr(connection, Transaction::Access::ReadWrite);
+  for (const std::string& text : statements) {
+    ISC_STATUS_ARRAY status;
+    isc_dsql_execute_immediate(status, connection.handle(), tr.handle(), 0, text.c_str(),
+                               connection.dialect(), nullptr);
+    check(status);  // the transaction rolls back as it goes out of scope
+  }
   tr.commit();
 }
 

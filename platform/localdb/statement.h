@@ -2,7 +2,9 @@
 // by itself when it completes.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/localdb/statement_text.h"
 
@@ -28,5 +30,9 @@ class SqlStatement {
   SqlConnection& connection_;
   StatementText sql_;
 };
+
+// Runs the statements in order in one transaction: all of them take effect, or
+// (on the first error, which is raised) none.
+void executeAll(SqlConnection& connection, const std::vector<std::string>& statements);
 
 }  // namespace tavrix::localdb

@@ -1,0 +1,122 @@
+#include "tools/headoffice/options.h"
+
+#include <string_view>
+
+#include "platform/text/number_text.h"
+
+namespace tavrix::sim {
+
+namespace {
+
+int count(const std::string& option, const std::string& value) {
+  auto n = text::parseInteger(value);
+  if (!n || *n < 0 || *n > 1000000)
+    throw UsageError(option + " wants a count, not \"" + value + "\"");
+  return static_cast<int>(*n);
+}
+
+// "query:N" or "script:N"
+void endpointFault(SimOptions& o, const std::string& option, const std::string& value,
+                   int EndpointFaults::*field) {
+  size_t colon = value.find(':');
+  std::string endpoint = value.substr(0, colon);
+  if (colon == std::string::npos || (endpoint != "query" && endpoint != "script"))
+    throw UsageError(option + " wants query:N or script:N, not \"" + value + "\"");
+  EndpointFaults& faults = endpoint == "query" ? o.query : o.script;
+  faults.*field = count(option, value.substr(colon + 1));
+}
+
+}  // namespace
+
+std::string usage() {
+  return R"(usage: headoffice-sim --database DSN [options]
+
+A head-office data service for development, tests and demos. It answers the
+till uploader's two endpoints from a Firebird database:
+  /Kesp/<driver>/index.php        one SELECT, answered with an XML data packet
+  /Kesp/<driver>/sql_scripts.php  a statement batch, run in one transaction
+Any other path answers 404. Once listening it prints one line
+"listening on ADDR:PORT", then one line per request.
+
+Options:
+  --database DSN        the head-office database, host:path (required)
+  --create              create that database from the head-office schema first
+  --machine NO,STOCK,STORE
+                        with --create: the MCH_ITEM row of the till machine
+  --port N              port to listen on; 0 (the default) picks a free one
+  --bind ADDR           address to listen on (default 127.0.0.1)
+  --user NAME           service user name the clients must send (default SYSDBA)
+  --password TEXT       service password the clients must send (default quietbell)
+  --db-user NAME        database login (default SYSDBA)
+  --db-password TEXT    database password (default quietbell)
+  --record DIR          write every request and reply, raw, to DIR
+                        (NNNN-request.http, NNNN-reply.http)
+Faults, for tests and demos:
+  --delay MS            wait MS milliseconds before every reply
+  --refuse EP:N         answer the next N requests of endpoint EP with 503
+  --drop EP:N           close the connection halfway through the next N replies
+  --redirect EP:N       answer the next N requests with a redirect to themselves
+  --no-success N        answer the next N scripts without "success" (not run)
+  --chunked             send every reply in chunked transfer coding
+  EP is "query" or "script".
+  --help                this text
+)";
+}
+
+SimOptions parseOptions(int argc, const char* const* argv) {
+  SimOptions o;
+  for (int i = 1; i < argc; ++i) {
+    std::string option = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) throw UsageError(option + " needs a value");
+      return argv[++i];
+    };
+    if (option == "--help" || option == "-h") {
+      o.help = true;
+    } else if (option == "--database") {
+      o.database = value();
+    } else if (option == "--create") {
+      o.create = true;
+    } else if (option == "--machine") {
+      std::string v = value();
+      size_t a = v.find(','), b = a == std::string::npos ? a : v.find(',', a + 1);
+      if (b == std::string::npos) throw UsageError("--machine wants NO,STOCK,STORE");
+      o.machine = Machine{v.substr(0, a), v.substr(a + 1, b - a - 1), v.substr(b + 1)};
+    } else if (option == "--port") {
+      int port = count(option, value());
+      if (port > 65535) throw UsageError("--port must be at most 65535");
+      o.port = static_cast<uint16_t>(port);
+    } else if (option == "--bind") {
+      o.bind = value();
+    } else if (option == "--user") {
+      o.user = value();
+    } else if (option == "--password") {
+      o.password = value();
+    } else if (option == "--db-user") {
+      o.dbUser = value();
+    } else if (option == "--db-password") {
+      o.dbPassword = value();
+    } else if (option == "--record") {
+      o.recordDir = value();
+    } else if (option == "--delay") {
+      o.delay = std::chrono::milliseconds(count(option, value()));
+    } else if (option == "--refuse") {
+      endpointFault(o, option, value(), &EndpointFaults::refuse);
+    } else if (option == "--drop") {
+      endpointFault(o, option, value(), &EndpointFaults::drop);
+    } else if (option == "--redirect") {
+      endpointFault(o, option, value(), &EndpointFaults::redirect);
+    } else if (option == "--no-success") {
+      o.noSuccess = count(option, value());
+    } else if (option == "--chunked") {
+      o.chunked = true;
+    } else {
+      throw UsageError("unknown option \"" + option + "\"");
+    }
+  }
+  if (!o.help && o.database.empty()) throw UsageError("--database is required");
+  if (o.machine && !o.create) throw UsageError("--machine goes with --create");
+  return o;
+}
+
+}  // namespace tavrix::sim

@@ -1,0 +1,47 @@
+// The simulator's command line.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace tavrix::sim {
+
+// Faults to inject into the next N requests of one endpoint.
+struct EndpointFaults {
+  int refuse = 0;    // answer 503
+  int drop = 0;      // close the connection halfway through the reply
+  int redirect = 0;  // answer 302 back to the same place
+};
+
+struct Machine {
+  std::string no, stockId, storeId;
+};
+
+struct SimOptions {
+  uint16_t port = 0;
+  std::string bind = "127.0.0.1";
+  std::string database;
+  bool create = false;
+  std::optional<Machine> machine;
+  std::string user = "SYSDBA", password = "quietbell";      // the service's credentials
+  std::string dbUser = "SYSDBA", dbPassword = "quietbell";  // the database login
+  std::string recordDir;
+  std::chrono::milliseconds delay{0};
+  EndpointFaults query, script;
+  int noSuccess = 0;  // script replies without "success", batch not run
+  bool chunked = false;
+  bool help = false;
+};
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+SimOptions parseOptions(int argc, const char* const* argv);
+std::string usage();
+
+}  // namespace tavrix::sim

@@ -1,0 +1,204 @@
+// One thread, one coroutine per connection: read a request, decide the reply
+// (or the fault), write it, close. Connections are never kept alive, like the
+// clients' own.
+#include <utility>  // before Asio: Boost 1.74 needs std::exchange declared
+
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/detached.hpp>
+#include <boost/asio/redirect_error.hpp>
+#include <boost/asio/signal_set.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/use_awaitable.hpp>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/beast.h"
+#include "platform/text/folders.h"
+#include "tools/headoffice/server.h"
+
+namespace tavrix::sim {
+
+using namespace net;
+using asio::use_awaitable;
+
+namespace {
+
+constexpr auto kReadTimeout = std::chrono::seconds(30);
+
+std::string reasonOf(unsigned status) {
+  switch (status) {
+    case 200:
+      return "OK";
+    case 302:
+      return "Found";
+    case 404:
+      return "Not Found";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Status";
+  }
+}
+
+std::string serialize(const SimReply& reply, const std::string& location, bool chunked) {
+  std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reasonOf(reply.status) +
+                     "\r\nContent-Type: text/html\r\nConnection: close\r\n";
+  if (!location.empty()) head += "Location: " + location + "\r\n";
+  if (!chunked)
+    return head + "Content-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n" + reply.body;
+  head += "Transfer-Encoding: chunked\r\n\r\n";
+  for (size_t at = 0; at < reply.body.size(); at += 1000) {
+    std::string piece = reply.body.substr(at, 1000);
+    char size[16];
+    std::snprintf(size, sizeof size, "%zx", piece.size());
+    head += std::string(size) + "\r\n" + piece + "\r\n";
+  }
+  return head + "0\r\n\r\n";
+}
+
+class Server {
+ public:
+  Server(const SimOptions& options, HeadOffice& office) : options_(options), office_(office) {}
+
+  asio::awaitable<void> session(tcp::socket socket) {
+    beast::tcp_stream stream(std::move(socket));
+    int number = ++requests_;
+    auto started = std::chrono::steady_clock::now();
+    std::string raw;
+    SimRequest request;
+    try {
+      request = co_await readRequest(stream, raw);
+    } catch (const std::exception& e) {
+      log(number, "-", 0, 0, started, std::string("bad request: ") + e.what());
+      co_return;
+    }
+    record(number, "request", raw);
+
+    Endpoint endpoint = endpointOf(request.target);
+    EndpointFaults* faults = endpoint == Endpoint::Query    ? &faults_.query
+                             : endpoint == Endpoint::Script ? &faults_.script
+                                                            : nullptr;
+    std::string fault, location;
+    SimReply reply;
+    if (faults && faults->refuse > 0) {
+      --faults->refuse;
+      fault = "refused";
+      reply = {503, "refused"};
+    } else if (faults && faults->redirect > 0) {
+      --faults->redirect;
+      fault = "redirected";
+      location = request.target;
+      reply = {302, ""};
+    } else if (endpoint == Endpoint::Script && faults_.noSuccess > 0) {
+      --faults_.noSuccess;
+      fault = "not run";
+      reply = {200, "ERROR: the batch was not run"};
+    } else {
+      reply = office_.handle(request);
+    }
+    std::string bytes = serialize(reply, location, options_.chunked);
+    bool drop = faults && faults->drop > 0;
+    if (drop) {
+      --faults->drop;
+      fault = "dropped";
+      bytes.resize(bytes.size() / 2);
+    }
+    if (options_.delay.count() > 0) {
+      asio::steady_timer timer(stream.get_executor(), options_.delay);
+      co_await timer.async_wait(use_awaitable);
+    }
+    record(number, "reply", bytes);
+    beast::error_code ec;
+    stream.expires_after(kReadTimeout);
+    co_await asio::async_write(stream, asio::buffer(bytes),
+                               asio::redirect_error(use_awaitable, ec));
+    stream.socket().shutdown(tcp::socket::shutdown_both, ec);
+    log(number, endpointName(endpoint), reply.status, bytes.size(), started, fault);
+  }
+
+  asio::awaitable<void> listen(tcp::acceptor& acceptor) {
+    for (;;) {
+      tcp::socket socket = co_await acceptor.async_accept(use_awaitable);
+      asio::co_spawn(acceptor.get_executor(), session(std::move(socket)), asio::detached);
+    }
+  }
+
+ private:
+  // Reads one request, keeping its bytes as they came for the record.
+  asio::awaitable<SimRequest> readRequest(beast::tcp_stream& stream, std::string& raw) {
+    http::request_parser<http::string_body> parser;
+    parser.body_limit(256u << 20);
+    parser.eager(true);
+    char buffer[65536];
+    std::string pending;
+    while (!parser.is_done()) {
+      stream.expires_after(kReadTimeout);
+      size_t n = co_await stream.async_read_some(asio::buffer(buffer), use_awaitable);
+      raw.append(buffer, n);
+      pending.append(buffer, n);
+      beast::error_code ec;
+      size_t used = parser.put(asio::buffer(pending), ec);
+      pending.erase(0, used);
+      if (ec && ec != http::error::need_more) throw beast::system_error(ec);
+    }
+    const auto& message = parser.get();
+    co_return SimRequest{std::string(message.target()),
+                         std::string(message[http::field::content_type]), message.body()};
+  }
+
+  void record(int number, const char* what, const std::string& bytes) {
+    if (options_.recordDir.empty()) return;
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d-%s.http", number, what);
+    try {
+      text::writeFile(options_.recordDir + "/" + name, bytes);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "headoffice-sim: %s\n", e.what());
+    }
+  }
+
+  void log(int number, std::string_view endpoint, unsigned status, size_t bytes,
+           std::chrono::steady_clock::time_point started, const std::string& note) {
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - started)
+                  .count();
+    std::printf("#%d %.*s %u %zu bytes %lld ms%s%s\n", number, static_cast<int>(endpoint.size()),
+                endpoint.data(), status, bytes, static_cast<long long>(ms), note.empty() ? "" : " ",
+                note.c_str());
+    std::fflush(stdout);
+  }
+
+  const SimOptions& options_;
+  HeadOffice& office_;
+  SimOptions faults_ = options_;  // counters that run down
+  int requests_ = 0;
+};
+
+}  // namespace
+
+void serve(const SimOptions& options, HeadOffice& office) {
+  asio::io_context ioc;
+  tcp::acceptor acceptor(ioc);
+  beast::error_code ec;
+  tcp::endpoint where(asio::ip::make_address(options.bind, ec), options.port);
+  if (ec) throw std::runtime_error("cannot listen on " + options.bind + ": " + ec.message());
+  acceptor.open(where.protocol(), ec);
+  if (!ec) acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+  if (!ec) acceptor.bind(where, ec);
+  if (!ec) acceptor.listen(asio::socket_base::max_listen_connections, ec);
+  if (ec)
+    throw std::runtime_error("cannot listen on " + options.bind + ":" +
+                             std::to_string(options.port) + ": " + ec.message());
+  if (!options.recordDir.empty()) std::filesystem::create_directories(options.recordDir);
+
+  Server server(options, office);
+  asio::co_spawn(ioc, server.listen(acceptor), asio::detached);
+  asio::signal_set signals(ioc, SIGINT, SIGTERM);
+  signals.async_wait([&](beast::error_code, int) { ioc.stop(); });
+  std::printf("listening on %s:%u\n", options.bind.c_str(), acceptor.local_endpoint().port());
+  std::fflush(stdout);
+  ioc.run();
+}
+
+}  // namespace tavrix::sim
