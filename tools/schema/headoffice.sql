@@ -4,8 +4,14 @@
 -- uploader's own (UPLOAD_TIME, AUDIT_NO, REMARK, ...) are never filled by it,
 -- so their null rendering travels in every INSERT.
 
+-- Keys compare without regard to letter case, as in the real head office's
+-- database: the service upper-cases every query, so a till's lower-case sale
+-- number must still find its rows.
+CREATE DOMAIN KEY_NO AS VARCHAR(10) CHARACTER SET WIN1252 COLLATE WIN_PTBR;
+CREATE DOMAIN KEY_CARD AS VARCHAR(20) CHARACTER SET WIN1252 COLLATE WIN_PTBR;
+
 CREATE TABLE MCH_ITEM (
-  MCH_NO       VARCHAR(4) NOT NULL,
+  MCH_NO       KEY_NO NOT NULL,
   STOCK_ID     VARCHAR(6),
   STORE_ID     VARCHAR(6),
   MCH_NAME     VARCHAR(20)
@@ -14,7 +20,7 @@ CREATE TABLE MCH_ITEM (
 -- Sale headers and lines.
 CREATE TABLE POS_MASTER (
   SAL_DATE     VARCHAR(10) NOT NULL,
-  SAL_NO       VARCHAR(10) NOT NULL,
+  SAL_NO       KEY_NO      NOT NULL,
   MCH_NO       VARCHAR(4),
   CO_NO        VARCHAR(6),
   CO_CODE      VARCHAR(6),
@@ -80,7 +86,7 @@ CREATE TABLE POS_MASTER (
 
 CREATE TABLE POS_SUB (
   SAL_DATE     VARCHAR(10) NOT NULL,
-  SAL_NO       VARCHAR(10) NOT NULL,
+  SAL_NO       KEY_NO      NOT NULL,
   ORD_NO       VARCHAR(4),
   PROD_ID      VARCHAR(20),
   CO_NAME      VARCHAR(40),
@@ -140,7 +146,7 @@ CREATE TABLE POS_SUB (
 -- Voided sales, in the shape of sales.
 CREATE TABLE POS_MASTERD (
   SAL_DATE     VARCHAR(10) NOT NULL,
-  SAL_NO       VARCHAR(10) NOT NULL,
+  SAL_NO       KEY_NO      NOT NULL,
   MCH_NO       VARCHAR(4),
   CO_NO        VARCHAR(6),
   CO_CODE      VARCHAR(6),
@@ -206,7 +212,7 @@ CREATE TABLE POS_MASTERD (
 
 CREATE TABLE POS_SUBD (
   SAL_DATE     VARCHAR(10) NOT NULL,
-  SAL_NO       VARCHAR(10) NOT NULL,
+  SAL_NO       KEY_NO      NOT NULL,
   ORD_NO       VARCHAR(4),
   PROD_ID      VARCHAR(20),
   CO_NAME      VARCHAR(40),
@@ -266,7 +272,7 @@ CREATE TABLE POS_SUBD (
 -- Exchange records, in the shape of sales.
 CREATE TABLE POSCHANGE_MASTER (
   SAL_DATE     VARCHAR(10) NOT NULL,
-  SAL_NO       VARCHAR(10) NOT NULL,
+  SAL_NO       KEY_NO      NOT NULL,
   MCH_NO       VARCHAR(4),
   CO_NO        VARCHAR(6),
   CO_CODE      VARCHAR(6),
@@ -332,7 +338,7 @@ CREATE TABLE POSCHANGE_MASTER (
 
 CREATE TABLE POSCHANGE_SUB (
   SAL_DATE     VARCHAR(10) NOT NULL,
-  SAL_NO       VARCHAR(10) NOT NULL,
+  SAL_NO       KEY_NO      NOT NULL,
   ORD_NO       VARCHAR(4),
   PROD_ID      VARCHAR(20),
   CO_NAME      VARCHAR(40),
@@ -392,7 +398,7 @@ CREATE TABLE POSCHANGE_SUB (
 -- Loyalty points, keyed by AD date and sale number.
 CREATE TABLE POINT_MASTER (
   SAL_DATE     VARCHAR(10) NOT NULL,
-  SAL_NO       VARCHAR(10) NOT NULL,
+  SAL_NO       KEY_NO      NOT NULL,
   MEMBER_ID    VARCHAR(12),
   DISROL       NUMERIC(12,2),
   I_POINT      INTEGER,
@@ -409,8 +415,8 @@ CREATE TABLE POINT_MASTER (
 -- Stored-value card movements; these keep the till's ROC date text.
 CREATE TABLE DECCASH_SUB (
   SAL_DATE     VARCHAR(10) NOT NULL,
-  SAL_NO       VARCHAR(10) NOT NULL,
-  ICCARD_ID    VARCHAR(20) NOT NULL,
+  SAL_NO       KEY_NO      NOT NULL,
+  ICCARD_ID    KEY_CARD    NOT NULL,
   IC_AMT       NUMERIC(12,2),
   DEC_CASH     NUMERIC(12,2),
   MEMBER_ID    VARCHAR(12),
@@ -428,7 +434,7 @@ CREATE TABLE DECCASH_SUB (
 -- convert.
 CREATE TABLE CREDIT_CARD (
   SAL_DATE          VARCHAR(10) NOT NULL,
-  SAL_NO            VARCHAR(10) NOT NULL,
+  SAL_NO            KEY_NO      NOT NULL,
   CARD_BANK         VARCHAR(12),
   MCH_NO            VARCHAR(4),
   INV_NO            VARCHAR(12),
@@ -457,7 +463,7 @@ CREATE TABLE CREDIT_CARD (
 -- Deletion log, key log and clock-in records.
 CREATE TABLE POS_DELE (
   SAL_DATE     VARCHAR(10),
-  SAL_NO       VARCHAR(10),
+  SAL_NO       KEY_NO     ,
   ORD_NO       VARCHAR(4),
   PDC_NO       VARCHAR(20),
   MAN_CODE     VARCHAR(6),
@@ -476,7 +482,7 @@ CREATE TABLE POS_DELE (
 
 CREATE TABLE POS_KEY (
   SAL_DATE     VARCHAR(10),
-  SAL_NO       VARCHAR(10),
+  SAL_NO       KEY_NO     ,
   MCH_NO       VARCHAR(4),
   SAL_TIME     VARCHAR(8),
   MAN_CODE     VARCHAR(6),

@@ -1,0 +1,32 @@
+// What the till program does before its message loop: the command line, the
+// machine number and the local connection. The window and tavrix-upload share it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/localdb/connection.h"
+#include "platform/text/regional.h"
+
+namespace tavrix {
+
+// The connection parameters as the window is designed; they stay in force
+// only when start-up fails before it sets its own.
+void setDesignedParams(localdb::SqlConnection& connection);
+
+struct StartUp {
+  int mode = 0;     // RadioGroup1's index, bounded to -1..1
+  text::Date date;  // DateTimePicker1
+  std::string machineNo;
+  std::string error;  // for the standard error box; empty when all went well
+};
+
+// FormCreate's guarded steps, in order: the mode from argument 1 (default 0),
+// in mode 1 the date from argument 2 (default today), MachineNo from the first
+// line of MCH_NO.TXT in the till folder (kept exactly as stored), then the
+// connection's parameters for Data/POS_LOC.GDB on 127.0.0.1 and the opening.
+// The first failure ends the steps; what was done stays done.
+StartUp startUp(const std::vector<std::string>& args, const std::string& tillFolder,
+                const text::Date& today, localdb::SqlConnection& connection);
+
+}  // namespace tavrix

@@ -1,0 +1,140 @@
+// tavrix-upload: the upload engine without a window. Runs one upload run, or
+// with --auto the auto-run cycle exactly as Timer1 drives it, and prints every
+// log line as it is written.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/start_up.h"
+#include "platform/text/big5.h"
+#include "platform/text/clock.h"
+#include "platform/text/folders.h"
+#include "platform/text/number_text.h"
+#include "service/FrmDataModHttp.h"
+#include "upload/upload_engine.h"
+
+using namespace tavrix;
+
+namespace {
+
+const char kUsage[] = R"(usage: tavrix-upload [mode] [date] [options]
+
+Uploads the till's records to the head office, as the till program does.
+  mode      0: records not yet transferred (default); 1: the deletion log, key
+            log and clock-in records of one day are sent again
+  date      the day for mode 1, as yyyy/mm/dd (default: today)
+Options:
+  --auto              run the auto-run cycle: a first run after the first
+                      interval, the next one after the second interval while
+                      sales are pending (or a failed run may retry), until the
+                      timer stays off
+  --intervals A,B     the two timer intervals in ms (default 1000,3000)
+  --help              this text
+The till folder (MCH_NO.TXT, httpset.ini, Data/POS_LOC.GDB) is TAVRIX_HOME,
+or else the folder of this program. Exit status: 0 when the last run ended
+normally, 1 when it failed, 2 for bad usage.
+)";
+
+// Log lines to stdout as UTF-8, message boxes as lines of their own.
+class TerminalHost : public UploadHost {
+ public:
+  text::Date date;
+  int selectedMode = 0;
+  bool timerArmed = false;
+
+  void show(const std::string& text) override { print("[" + text + "]"); }
+  void memo1Add(const std::string& line) override {
+    print(line);
+    ++memo1Lines_;
+  }
+  void memo1Clear() override { memo1Lines_ = 0; }
+  int memo1LineCount() const override { return memo1Lines_; }
+  void memo2Add(const std::string& line) override { print("! " + line); }
+  void setCaption(const std::string&) override {}
+  int checkItemCount() const override { return 9; }
+  void tickCheckItem(int) override {}
+  int mode() const override { return selectedMode; }
+  text::Date oneDayDate() const override { return date; }
+  void armTimer1() override { timerArmed = true; }
+
+ private:
+  static void print(const std::string& big5) {
+    std::string line = text::big5ToUtf8(big5);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  }
+  int memo1Lines_ = 0;
+};
+
+int usageError(const std::string& what) {
+  std::fprintf(stderr, "tavrix-upload: %s\n(tavrix-upload --help shows the usage)\n", what.c_str());
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> positional;
+  bool autoRun = false;
+  std::chrono::milliseconds first(1000), next(3000);
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--auto") {
+      autoRun = true;
+    } else if (arg == "--intervals") {
+      std::string v = i + 1 < argc ? argv[++i] : "";
+      size_t comma = v.find(',');
+      auto a = text::parseInteger(v.substr(0, comma));
+      auto b = comma == std::string::npos ? std::nullopt : text::parseInteger(v.substr(comma + 1));
+      if (!a || !b || *a < 0 || *b < 0)
+        return usageError("--intervals wants two numbers of ms: A,B");
+      first = std::chrono::milliseconds(*a);
+      next = std::chrono::milliseconds(*b);
+    } else if (arg.size() > 1 && arg[0] == '-' && !text::parseInteger(arg)) {
+      return usageError("unknown option \"" + arg + "\"");
+    } else if (positional.size() < 2) {
+      positional.push_back(arg);
+    } else {
+      return usageError("too many arguments");
+    }
+  }
+
+  text::SystemClock clock;
+  std::string till = text::tillFolder();
+  TerminalHost host;
+  TDataModHttp http(clock, host, till, text::rootFolder());
+  UploadEngine engine(host, http, clock, text::rootFolder());
+  setDesignedParams(engine.SQLCon_Loc);
+
+  StartUp s = startUp(positional, till, clock.now().date, engine.SQLCon_Loc);
+  host.selectedMode = s.mode;
+  host.date = s.date;
+  engine.MachineNo = s.machineNo;
+  if (!s.error.empty()) host.show(s.error);  // the standard error box; the program goes on
+  http.DataModuleCreate();
+  DataModHttp = &http;
+
+  if (!autoRun) {
+    engine.SpeedButton1Click();
+  } else {
+    // Start-up arms Timer1; every tick disarms it and sets the longer interval.
+    host.timerArmed = true;
+    for (auto interval = first; host.timerArmed; interval = next) {
+      std::this_thread::sleep_for(interval);
+      host.timerArmed = false;
+      engine.Timer1Tick();
+    }
+  }
+  if (engine.lastRunFailed) {
+    std::fprintf(stderr, "tavrix-upload: the run failed: %s\n",
+                 text::big5ToUtf8(engine.lastFailure).c_str());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,53 @@
+// The data kinds as descriptions. Texts with Chinese are UTF-8 here and
+// become Big5 when written; statement templates take {date} (the local ROC
+// date text), {ad} (its AD form), {no} (the sale number), {card}, {group}
+// (a date group), {oneday} (the one-day date) and {$COLUMN} (a staged value).
+#pragma once
+
+#include <vector>
+
+#include "upload/copy_rules.h"
+
+namespace tavrix {
+
+// A kind sent one local row at a time into one head-office table, each row
+// verified before it is marked.
+struct RecordKind {
+  const char* headerLine;
+  const char* passLine;  // written before every pick; nullptr for none
+  const char* probe;
+  const char* pick;
+  const char* progressSuffix;  // after "   >>" + date + "_" + sale number
+  std::vector<ColumnCopy> columns;
+  std::vector<const char*> deleteLines;
+  const char* table;
+  const char* copyFile;  // in the folder that stands for C:\ .
+  const char* verification;
+  const char* mark;
+  const char* cardColumn;  // a third key column; nullptr for none
+  bool convertsDate;       // false: the local date text is sent as it is
+};
+
+// A kind sent one date at a time: the rows to send get the pending mark, each
+// date goes in one batch, and a successful post marks the date.
+struct DateBatchedKind {
+  const char* headerLine;
+  const char* probe;
+  const char* pendingMark;        // not-yet-transferred mode
+  const char* pendingMarkOneDay;  // one-day mode
+  const char* dateGroups;
+  const char* rowsOfDate;
+  std::vector<ColumnCopy> columns;
+  std::vector<const char*> deleteLines;  // per staged record
+  const char* table;
+  const char* mark;
+};
+
+extern const RecordKind kPointRecords;
+extern const RecordKind kStoredValueRecords;
+extern const RecordKind kCreditCardRecords;
+extern const DateBatchedKind kDeletionLog;
+extern const DateBatchedKind kKeyLog;
+extern const DateBatchedKind kClockInRecords;
+
+}  // namespace tavrix

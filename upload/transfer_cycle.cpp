@@ -1,0 +1,116 @@
+#include "upload/transfer_cycle.h"
+
+#include "app/calendar.h"
+#include "platform/text/big5.h"
+#include "platform/text/folders.h"
+#include "service/insert_sql.h"
+#include "upload/statement_template.h"
+#include "upload/upload_engine.h"
+
+namespace tavrix {
+
+namespace {
+
+constexpr int kFailureBudget = 5;
+
+void runLocal(UploadEngine& e, const std::string& statement) {
+  e.SQLQuery1.close();
+  e.SQLQuery1.sql().clear();
+  e.SQLQuery1.sql().add(statement);
+  e.SQLQuery1.execute();
+}
+
+void openLocal(localdb::SqlQuery& query, const std::string& statement) {
+  query.close();
+  query.setSql(statement);
+  query.open();
+}
+
+}  // namespace
+
+void transferRecords(UploadEngine& e, const RecordKind& kind) {
+  e.host.memo1Add(text::B5(kind.headerLine));
+  e.http.OpenRemote(e.CDS_PointMaster, kind.probe);
+
+  for (int attempts = 0; attempts < kFailureBudget;) {
+    if (kind.passLine) e.host.memo1Add(text::B5(kind.passLine));
+    openLocal(e.SQL_DataPoint, kind.pick);
+    if (e.SQL_DataPoint.eof()) break;
+
+    std::string date = e.SQL_DataPoint.fieldByName("SAL_DATE").asString();
+    std::string ad = kind.convertsDate ? ROCToDate(date) : date;
+    std::string no = e.SQL_DataPoint.fieldByName("SAL_NO").asString();
+    std::string card =
+        kind.cardColumn ? e.SQL_DataPoint.fieldByName(kind.cardColumn).asString() : "";
+    auto key = [&](std::string_view name) -> std::string {
+      return name == "date" ? date : name == "ad" ? ad : name == "no" ? no : card;
+    };
+    e.host.memo1Add("   >>" + date + "_" + no + text::B5(kind.progressSuffix));
+
+    e.CDS_PointMaster.emptyDataSet();
+    e.CDS_PointMaster.append();
+    copyColumns(e.SQL_DataPoint, e.CDS_PointMaster, kind.columns);
+    e.CDS_PointMaster.post();
+
+    e.BatchList.clear();
+    for (const char* line : kind.deleteLines) e.BatchList.push_back(expand(line, key));
+    e.BatchList.push_back(BuildInsertSQL(e.CDS_PointMaster, kind.table) + ";");
+    // Saved before the post, so the file always holds the last batch tried.
+    text::writeFile(e.rootFolder + kind.copyFile, batchText(e.BatchList));
+
+    if (!e.http.ExecRemoteSQL(e.BatchList)) {
+      ++attempts;
+      continue;
+    }
+    e.http.OpenRemote(e.ClientDataSet1, expand(kind.verification, key));
+    if (e.ClientDataSet1.recordCount() != 1) {
+      ++attempts;
+      continue;
+    }
+    runLocal(e, expand(kind.mark, key));
+    attempts = 0;
+  }
+}
+
+void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
+  e.host.memo1Add(text::B5(kind.headerLine));
+  e.http.OpenRemote(e.CDS_PosMaster, kind.probe);
+
+  switch (e.host.mode()) {
+    case 0:
+      runLocal(e, kind.pendingMark);
+      break;
+    case 1:
+      runLocal(e, expand(kind.pendingMarkOneDay, [&](std::string_view) { return e.OneDayDate; }));
+      break;
+    default:
+      break;  // no mode: only rows left pending by an earlier run go
+  }
+
+  openLocal(e.SQL_GROUP, kind.dateGroups);
+  for (; !e.SQL_GROUP.eof(); e.SQL_GROUP.next()) {
+    std::string group = e.SQL_GROUP.field(0).asString();
+    auto groupKey = [&](std::string_view) { return group; };
+    openLocal(e.SQL_DataMain, expand(kind.rowsOfDate, groupKey));
+    if (e.SQL_DataMain.eof()) continue;
+
+    e.CDS_PosMaster.emptyDataSet();
+    for (; !e.SQL_DataMain.eof(); e.SQL_DataMain.next()) {
+      e.CDS_PosMaster.append();
+      copyColumns(e.SQL_DataMain, e.CDS_PosMaster, kind.columns);
+      e.CDS_PosMaster.post();
+    }
+
+    e.BatchList.clear();
+    auto staged = [&](std::string_view name) {
+      return e.CDS_PosMaster.fieldByName(name.substr(1)).asString();  // "$COLUMN"
+    };
+    for (e.CDS_PosMaster.first(); !e.CDS_PosMaster.eof(); e.CDS_PosMaster.next()) {
+      for (const char* line : kind.deleteLines) e.BatchList.push_back(expand(line, staged));
+      e.BatchList.push_back(BuildInsertSQL(e.CDS_PosMaster, kind.table) + ";");
+    }
+    if (e.http.ExecRemoteSQL(e.BatchList)) runLocal(e, expand(kind.mark, groupKey));
+  }
+}
+
+}  // namespace tavrix

@@ -1,0 +1,21 @@
+// The record transfer cycle, written once for every kind: probe, pick, stage,
+// batch, post, verify, mark.
+#pragma once
+
+#include "upload/kinds.h"
+
+namespace tavrix {
+
+class UploadEngine;
+
+// Row by row: each pass picks the first row not yet transferred, sends it and
+// marks it once the head office holds exactly one copy. Five failed passes in
+// a row end the kind for this run.
+void transferRecords(UploadEngine& engine, const RecordKind& kind);
+
+// Date by date: marks the rows to send pending ("*"), posts each date's rows
+// in one batch and marks the date transferred when the service answered
+// success.
+void transferByDate(UploadEngine& engine, const DateBatchedKind& kind);
+
+}  // namespace tavrix

@@ -1,0 +1,62 @@
+// The upload run and everything it works on: the local connection, the local
+// queries, the staging datasets and the values one run hands to the kinds.
+#pragma once
+
+#include <string>
+
+#include "platform/dataset/dataset.h"
+#include "platform/localdb/connection.h"
+#include "platform/localdb/query.h"
+#include "platform/localdb/statement.h"
+#include "platform/text/clock.h"
+#include "service/FrmDataModHttp.h"
+#include "upload/host.h"
+
+namespace tavrix {
+
+class UploadEngine {
+ public:
+  // `rootFolder` stands for C:\ and receives the batch copy files.
+  UploadEngine(UploadHost& host, TDataModHttp& http, const text::Clock& clock,
+               std::string rootFolder);
+
+  // SpeedButton1Click's work: one upload run over every data kind. A failure
+  // anywhere ends the run with a line in Memo2 and may re-arm Timer1. Runs
+  // never nest: while Busy is 1 this does nothing.
+  void SpeedButton1Click();
+
+  // What a tick of Timer1 does once the window has disarmed it: a log line
+  // and, in the not-yet-transferred mode, a run.
+  void Timer1Tick();
+
+  // Program-wide values.
+  int Busy = 0;
+  int FailCount = 0;
+  std::string MachineNo;
+  // How the last run ended, for a terminal; the window shows none of it.
+  bool lastRunFailed = false;
+  std::string lastFailure;
+
+  // Values of one run.
+  StatementBatch BatchList;
+  std::string StockId, StoreId, OneDayDate;
+
+  // The components the kinds work on.
+  localdb::SqlConnection SQLCon_Loc;
+  localdb::SqlQuery SQL_DataMain{SQLCon_Loc}, SQL_DataMast{SQLCon_Loc}, SQL_DataPoint{SQLCon_Loc},
+      SQL_GROUP{SQLCon_Loc}, SQL_Product{SQLCon_Loc}, SQL_LOC_TYPE{SQLCon_Loc};
+  localdb::SqlStatement SQLQuery1{SQLCon_Loc};
+  dataset::DataSet CDS_PosMaster, CDS_PosSub, CDS_PointMaster, ClientDataSet1;
+
+  UploadHost& host;
+  TDataModHttp& http;
+  const text::Clock& clock;
+  const std::string rootFolder;
+
+ private:
+  void walkCheckList();
+  void endOfRun();
+  std::string stamp() const;
+};
+
+}  // namespace tavrix
