@@ -6,11 +6,11 @@
 #include <iterator>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "platform/localdb/admin.h"
 #include "platform/localdb/connection.h"
 #include "platform/localdb/query.h"
-#include "platform/text/number_text.h"
 #include "tests/support/error_text.h"
 #include "tools/fixtures/till_fixture.h"
 #include "tools/schema/schemas.h"
@@ -43,26 +43,21 @@ struct Till {
     std::ifstream in(folder + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
-  // Every row, sorted on all its columns.
-  std::string dump(const std::string& table) {
+  // Every row as "value|value|...|", in no particular order.
+  std::multiset<std::string> select(const std::string& sql) {
     localdb::SqlQuery q(db);
-    q.setSql("SELECT * FROM " + table);
-    q.open();
-    std::string sql = "SELECT * FROM " + table + " ORDER BY 1";
-    for (int i = 2; i <= q.fieldCount(); ++i) sql += ", " + std::to_string(i);
-    q.close();
     q.setSql(sql);
-    std::string out;
-    for (q.open(); !q.eof(); q.next(), out += "\n")
+    std::multiset<std::string> rows;
+    for (q.open(); !q.eof(); q.next()) {
+      std::string row;
       for (int i = 0; i < q.fieldCount(); ++i)
-        out += (q.field(i).isNull() ? "<null>" : q.field(i).asString()) + "|";
-    return out;
+        row += (q.field(i).isNull() ? "<null>" : q.field(i).asString()) + "|";
+      rows.insert(row);
+    }
+    return rows;
   }
-  int64_t count(const std::string& table, const std::string& where, const char* what = "*") {
-    localdb::SqlQuery q(db);
-    q.setSql("SELECT COUNT(" + std::string(what) + ") FROM " + table + " WHERE " + where);
-    q.open();
-    return text::parseInteger(q.field(0).asString()).value_or(-1);
+  int count(const std::string& from) {
+    return std::stoi(*select("SELECT COUNT(*) FROM " + from).begin());
   }
   TillFixtureOptions options;
   std::string folder;
@@ -88,65 +83,49 @@ class TillFixture : public ::testing::Test {
   static inline std::unique_ptr<Till> tills_[3];
 };
 
-TEST_F(TillFixture, SameSeedSameRecordsOtherSeedOthers) {
-  for (const auto& t : fixtures::countRows(till(0).db))
-    EXPECT_EQ(till(0).dump(t.table), till(1).dump(t.table)) << t.table;
-  EXPECT_NE(till(0).dump("LOC_MAIN"), till(2).dump("LOC_MAIN"));
-  EXPECT_NE(till(0).dump("LOC_MAST"), till(2).dump("LOC_MAST"));
-}
-
-TEST_F(TillFixture, EveryTableOfTheSchemaHasUntransferredRows) {
-  std::set<std::string> schemaTables, counted;
+TEST_F(TillFixture, FillsEveryTableOfTheSchemaTheSameForTheSameSeed) {
+  std::set<std::string> schemaTables, filled;
   std::string_view script = schema::till();
   for (size_t at = script.find("CREATE TABLE "); at != script.npos;
        at = script.find("CREATE TABLE ", at + 1))
     schemaTables.emplace(script.substr(at + 13, script.find(' ', at + 13) - at - 13));
+  auto rows = [](int which, const std::string& table) {
+    return till(which).select("SELECT * FROM " + table);
+  };
   for (const auto& t : fixtures::countRows(till(0).db)) {
-    counted.insert(t.table);
-    EXPECT_GT(t.rows, 0) << t.table;
-    if (t.table != "LOC_PDC" && t.table != "LOC_TYPE") {
-      EXPECT_EQ(till(0).count(t.table, "TRN_CODE IS NOT NULL"), 0) << t.table;
-    }
+    if (t.rows > 0 && t.transferred == 0) filled.insert(t.table);
+    EXPECT_EQ(rows(0, t.table), rows(1, t.table)) << t.table;
   }
-  EXPECT_EQ(counted, schemaTables);
+  EXPECT_EQ(filled, schemaTables);
+  EXPECT_NE(rows(0, "LOC_MAST"), rows(2, "LOC_MAST"));  // another seed
 }
 
 TEST_F(TillFixture, RecordsCoverTheHardCases) {
-  const char* const kCases[][2] = {
-      {"LOC_MAST M", "EXISTS (SELECT 1 FROM LOC_PDC P WHERE P.PROD_ID = M.PDC_NO)"},
-      {"LOC_MAST M", "EXISTS (SELECT 1 FROM LOC_PDC P WHERE P.BAR_CODE = M.PDC_NO)"},
-      {"LOC_MAST M",
-       "NOT EXISTS (SELECT 1 FROM LOC_PDC P WHERE M.PDC_NO IN (P.PROD_ID, P.BAR_CODE))"},
-      {"DECCASH_SUB D",
-       "EXISTS (SELECT 1 FROM DECCASH_SUB E WHERE E.SAL_DATE = D.SAL_DATE AND "
-       "E.SAL_NO = D.SAL_NO AND E.ICCARD_ID <> D.ICCARD_ID)"},
-      {"LOC_DAY", "TIME_OUT IS NULL"},
-      {"LOC_MAIN", "VISA IS NULL"},
-      {"LOC_MAIN_CHG", "VISA = ''"},
-      {"LOC_MAST", "SAL_QTY = '1.5'"},
-      {"LOC_MAST", "SAL_QTY = '-1'"},
-      {"LOC_MAST", "PAK_QTY = ''"},
-      {"LOC_MAST", "POSITION('''' IN TASTE) > 0"},
-      {"LOC_MAST", "POSITION(';' IN TASTE) > 0"},
-      {"LOC_KEY", "POSITION('%' IN KEY_NAME) > 0"},
-      {"LOC_PDC", "DEF_PROFIT = '12.5'"},
+  const char* const kCases[] = {
+      "LOC_MAST M WHERE EXISTS (SELECT 1 FROM LOC_PDC P WHERE P.PROD_ID = M.PDC_NO)",
+      "LOC_MAST M WHERE EXISTS (SELECT 1 FROM LOC_PDC P WHERE P.BAR_CODE = M.PDC_NO)",
+      "LOC_MAST M WHERE NOT EXISTS (SELECT 1 FROM LOC_PDC P WHERE M.PDC_NO IN (PROD_ID, BAR_CODE))",
+      "DECCASH_SUB D WHERE EXISTS (SELECT 1 FROM DECCASH_SUB E WHERE E.SAL_DATE = D.SAL_DATE AND "
+      "E.SAL_NO = D.SAL_NO AND E.ICCARD_ID <> D.ICCARD_ID)",
+      "LOC_DAY WHERE TIME_OUT IS NULL",
+      "LOC_MAIN WHERE VISA IS NULL",
+      "LOC_MAIN_CHG WHERE VISA = ''",
+      "LOC_MAST WHERE SAL_QTY = '1.5'",
+      "LOC_MAST WHERE SAL_QTY = '-1'",
+      "LOC_MAST WHERE PAK_QTY = ''",
+      "LOC_MAST WHERE POSITION('''' IN TASTE) > 0",
+      "LOC_MAST WHERE POSITION(';' IN TASTE) > 0",
+      "LOC_KEY WHERE POSITION('%' IN KEY_NAME) > 0",
+      "LOC_PDC WHERE DEF_PROFIT = '12.5'",
   };
-  for (const auto& [table, where] : kCases) EXPECT_GT(till(0).count(table, where), 0) << where;
-
+  for (const char* from : kCases) EXPECT_GT(till(0).count(from), 0) << from;
   // One lower-case sale number, so that nearly every record can transfer.
-  EXPECT_EQ(till(0).count("LOC_MAIN", "SAL_NO <> UPPER(SAL_NO)"), 1);
-  for (const char* table : {"LOC_MAST", "LOC_MAID", "LOC_MASD", "LOC_MAIN_CHG", "LOC_MAST_CHG",
-                            "POINT_MASTER", "DECCASH_SUB", "CREDIT_CARD", "LOC_DELE", "LOC_KEY"})
-    EXPECT_LE(till(0).count(table, "SAL_NO <> UPPER(SAL_NO)", "DISTINCT SAL_NO"), 1) << table;
-}
+  EXPECT_EQ(till(0).count("LOC_MAIN WHERE SAL_NO <> UPPER(SAL_NO)"), 1);
 
-TEST_F(TillFixture, Big5NamesComeBackByteForByte) {
-  localdb::SqlQuery q(till(0).db);
-  q.setSql("SELECT PDC_NAME FROM LOC_PDC ORDER BY PROD_ID");
-  std::string names;
-  for (q.open(); !q.eof(); q.next()) names += q.field(0).asString() + "|";
-  EXPECT_EQ(names.substr(0, 9), "\xB3\x5C\xA4\xF3\xAC\xF5\xAF\xF9|");  // 許氏紅茶
-  EXPECT_NE(names.find("\xB7\x7C"), std::string::npos);                // 會
+  // Big5 second bytes "\" and "|" come back byte for byte.
+  auto names = till(0).select("SELECT PDC_NAME FROM LOC_PDC");
+  EXPECT_EQ(names.count("\xB3\x5C\xA4\xF3\xAC\xF5\xAF\xF9|"), 1u);                  // 許氏紅茶
+  EXPECT_EQ(names.count("\xB7\x7C\xAD\xFB\xAF\x53\xBD\xD5\xA5\xA4\xAF\xF9|"), 1u);  // 會員特調奶茶
 }
 
 TEST_F(TillFixture, WritesTheSettingsFilesAndNeverOverwritesADatabase) {
@@ -154,12 +133,11 @@ TEST_F(TillFixture, WritesTheSettingsFilesAndNeverOverwritesADatabase) {
   EXPECT_EQ(till(1).file("httpset.ini"),
             "[set]\r\nhost=10.0.0.9\r\nport=8080\r\nuser_name=SYSDBA\r\npassword=quietbell\r\n"
             "driver=ado\r\ndataname=POSDATA.GDB\r\ndataip=127.0.0.1\r\n");
-  std::string before = till(1).dump("LOC_MAIN");
   EXPECT_NE(testing::errorOf([] {
               fixtures::makeTillFolder(till(1).folder, till(1).options);
             }).find("already exists"),
             std::string::npos);
-  EXPECT_EQ(till(1).dump("LOC_MAIN"), before);
+  EXPECT_EQ(till(1).select("SELECT * FROM LOC_MAIN"), till(0).select("SELECT * FROM LOC_MAIN"));
 }
 
 }  // namespace
