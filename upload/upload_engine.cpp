@@ -6,6 +6,7 @@
 #include "app/calendar.h"
 #include "platform/errors.h"
 #include "platform/text/big5.h"
+#include "upload/sale_transfer.h"
 #include "upload/statement_template.h"
 #include "upload/transfer_cycle.h"
 
@@ -13,19 +14,18 @@ namespace tavrix {
 
 namespace {
 
-// The transfer of each check-list item, by index. The sale-shaped kinds
-// (0, 2, 6) join with the sale staging; item 8 has no transfer.
+// The transfer of each check-list item, by index; item 8 has none.
 const std::array<std::function<void(UploadEngine&)>, 9> kTransfers = {
-    nullptr,
+    TransferSales,
     [](UploadEngine& e) {
       transferRecords(e, kPointRecords);
       transferRecords(e, kStoredValueRecords);
     },
-    nullptr,
+    TransferVoidedSales,
     [](UploadEngine& e) { transferRecords(e, kCreditCardRecords); },
     [](UploadEngine& e) { transferByDate(e, kDeletionLog); },
     [](UploadEngine& e) { transferByDate(e, kKeyLog); },
-    nullptr,
+    TransferExchanges,
     [](UploadEngine& e) { transferByDate(e, kClockInRecords); },
     nullptr,
 };
