@@ -1,5 +1,6 @@
 #include "tests/support/upload_rig.h"
 
+#include "platform/localdb/admin.h"
 #include "platform/text/big5.h"
 #include "tools/schema/schemas.h"
 
@@ -37,12 +38,24 @@ std::vector<std::string> UploadRig::localRows(const std::string& select) const {
   return rowsOf(c, select);
 }
 
-std::vector<std::string> UploadRig::headOfficeRows(const std::string& select) const {
-  localdb::SqlConnection c;
-  c.setParam("Database", sim.dsn());
+namespace {
+void connectTo(localdb::SqlConnection& c, const std::string& dsn) {
+  c.setParam("Database", dsn);
   c.setParam("User_Name", kUser);
   c.setParam("Password", kPassword);
+}
+}  // namespace
+
+std::vector<std::string> UploadRig::headOfficeRows(const std::string& select) const {
+  localdb::SqlConnection c;
+  connectTo(c, sim.dsn());
   return rowsOf(c, select);
+}
+
+void UploadRig::headOffice(const std::string& script) const {
+  localdb::SqlConnection c;
+  connectTo(c, sim.dsn());
+  localdb::runScript(c, script);
 }
 
 std::vector<std::string> UploadRig::memo1From(const std::string& from) const {

@@ -42,6 +42,7 @@ struct UploadRig {
   // The rows a SELECT gives, each row its values as text joined by "|".
   std::vector<std::string> localRows(const std::string& select) const;
   std::vector<std::string> headOfficeRows(const std::string& select) const;
+  void headOffice(const std::string& script) const;
   // Memo1 as UTF-8 lines, from the first line that starts with `from`.
   std::vector<std::string> memo1From(const std::string& from) const;
 

@@ -57,6 +57,7 @@ Faults, for tests and demos:
   --drop EP:N           close the connection halfway through the next N replies
   --redirect EP:N       answer the next N requests with a redirect to themselves
   --no-success N        answer the next N scripts without "success" (not run)
+  --fake-success N      answer the next N scripts with "success" but run nothing
   --chunked             send every reply in chunked transfer coding
   EP is "query" or "script".
   --help                this text
@@ -108,6 +109,8 @@ SimOptions parseOptions(int argc, const char* const* argv) {
       endpointFault(o, option, value(), &EndpointFaults::redirect);
     } else if (option == "--no-success") {
       o.noSuccess = count(option, value());
+    } else if (option == "--fake-success") {
+      o.fakeSuccess = count(option, value());
     } else if (option == "--chunked") {
       o.chunked = true;
     } else {

@@ -31,7 +31,8 @@ struct SimOptions {
   std::string recordDir;
   std::chrono::milliseconds delay{0};
   EndpointFaults query, script;
-  int noSuccess = 0;  // script replies without "success", batch not run
+  int noSuccess = 0;    // script replies without "success", batch not run
+  int fakeSuccess = 0;  // script replies with "success", batch not run
   bool chunked = false;
   bool help = false;
 };

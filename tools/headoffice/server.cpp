@@ -94,6 +94,10 @@ class Server {
       --faults_.noSuccess;
       fault = "not run";
       reply = {200, "ERROR: the batch was not run"};
+    } else if (endpoint == Endpoint::Script && faults_.fakeSuccess > 0) {
+      --faults_.fakeSuccess;
+      fault = "faked";
+      reply = {200, "success (the batch was not run)"};
     } else {
       reply = office_.handle(request);
     }
