@@ -169,10 +169,12 @@ TEST(HeadOffice, FaultsReachTheClientAsTheyWould) {
     EXPECT_TRUE(s.http.ExecRemoteSQL({}));
   }
   {
-    SimProcess sim({"--no-success", "1"});
+    SimProcess sim({"--no-success", "1", "--fake-success", "1"});
     ServiceUnderTest s(sim.httpsetIni());
-    EXPECT_FALSE(s.http.ExecRemoteSQL({"INSERT INTO MCH_ITEM (MCH_NO) values('09');"}));
+    StatementBatch insert = {"INSERT INTO MCH_ITEM (MCH_NO) values('09');"};
+    EXPECT_FALSE(s.http.ExecRemoteSQL(insert));  // not run, and says so
     EXPECT_TRUE(s.box.shown.empty());
+    EXPECT_TRUE(s.http.ExecRemoteSQL(insert));  // not run, but claims success
     DataSet machine;
     s.http.OpenRemote(machine, "SELECT * FROM MCH_ITEM WHERE MCH_NO = '09'");
     EXPECT_EQ(machine.recordCount(), 0);
@@ -209,9 +211,9 @@ TEST(HeadOffice, EveryRequestAndReplyCanBeRecordedRaw) {
 TEST(HeadOffice, CommandLineErrorsAreClear) {
   ChildProcess help({testing::simulatorPath(), "--help"});
   EXPECT_EQ(help.wait(), 0);
-  for (const char* option :
-       {"--database", "--create", "--machine", "--port", "--bind", "--user", "--password",
-        "--record", "--delay", "--refuse", "--drop", "--redirect", "--no-success", "--chunked"})
+  for (const char* option : {"--database", "--create", "--machine", "--port", "--bind", "--user",
+                             "--password", "--record", "--delay", "--refuse", "--drop",
+                             "--redirect", "--no-success", "--fake-success", "--chunked"})
     EXPECT_NE(help.output().find(option), std::string::npos) << option;
 
   ChildProcess bad({testing::simulatorPath(), "--database", "x", "--bogus"});
