@@ -24,6 +24,23 @@ void setDesignedParams(localdb::SqlConnection& c) {
   c.setParam("Trim Char", "False");
 }
 
+void setStartUpParams(localdb::SqlConnection& c, const std::string& database) {
+  c.setParam("DriverName", "Interbase");
+  c.setParam("Database", database);
+  c.setParam("RoleName", "RoleName");
+  c.setParam("User_Name", "SYSDBA");
+  c.setParam("Password", "quietbell");
+  c.setParam("ServerCharSet", "");
+  c.setParam("SQLDialect", "3");
+  c.setParam("BlobSize", "-1");
+  c.setParam("CommitRetain", "False");
+  c.setParam("WaitOnLocks", "True");
+  c.setParam("ErrorResourceFile", "");
+  c.setParam("LocaleCode", "0000");
+  c.setParam("Interbase TransIsolation", "ReadCommited");
+  c.setParam("Trim Char", "False");
+}
+
 namespace {
 
 // The first line of the file: up to CR LF, a lone CR or a lone LF.
@@ -51,20 +68,7 @@ StartUp startUp(const std::vector<std::string>& args, const std::string& tillFol
     s.machineNo = firstLine(tillFolder + "MCH_NO.TXT");
 
     c.close();
-    c.setParam("DriverName", "Interbase");
-    c.setParam("Database", "127.0.0.1:" + tillFolder + "Data/POS_LOC.GDB");
-    c.setParam("RoleName", "RoleName");
-    c.setParam("User_Name", "SYSDBA");
-    c.setParam("Password", "quietbell");
-    c.setParam("ServerCharSet", "");
-    c.setParam("SQLDialect", "3");
-    c.setParam("BlobSize", "-1");
-    c.setParam("CommitRetain", "False");
-    c.setParam("WaitOnLocks", "True");
-    c.setParam("ErrorResourceFile", "");
-    c.setParam("LocaleCode", "0000");
-    c.setParam("Interbase TransIsolation", "ReadCommited");
-    c.setParam("Trim Char", "False");
+    setStartUpParams(c, "127.0.0.1:" + tillFolder + "Data/POS_LOC.GDB");
     c.open();
   } catch (const std::exception& e) {
     s.error = e.what();

@@ -14,6 +14,9 @@ namespace tavrix {
 // only when start-up fails before it sets its own.
 void setDesignedParams(localdb::SqlConnection& connection);
 
+// The parameters start-up sets, in their order, for the database at `database`.
+void setStartUpParams(localdb::SqlConnection& connection, const std::string& database);
+
 struct StartUp {
   int mode = 0;     // RadioGroup1's index, bounded to -1..1
   text::Date date;  // DateTimePicker1

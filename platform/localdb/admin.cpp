@@ -10,17 +10,10 @@
 
 namespace tavrix::localdb {
 
-namespace {
-std::string quoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + "'";
-}
-}  // namespace
-
 void createDatabase(const std::string& dsn, const std::string& user, const std::string& password) {
-  std::string sql = "CREATE DATABASE " + quoted(dsn) + " USER " + quoted(user) + " PASSWORD " +
-                    quoted(password) + " PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE";
+  std::string sql = "CREATE DATABASE " + quoteLiteral(dsn) + " USER " + quoteLiteral(user) +
+                    " PASSWORD " + quoteLiteral(password) +
+                    " PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE";
   ISC_STATUS_ARRAY status;
   isc_db_handle db = 0;
   isc_tr_handle tr = 0;

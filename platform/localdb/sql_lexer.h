@@ -1,6 +1,7 @@
 // The little SQL lexing that splitting and counting need.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace tavrix::localdb {
@@ -30,6 +31,16 @@ inline size_t skipComment(std::string_view s, size_t i) {
     return e == std::string_view::npos ? s.size() : e + 2;
   }
   return i;
+}
+
+// A string literal: the text between apostrophes, its own apostrophes doubled.
+inline std::string quoteLiteral(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
 }
 
 }  // namespace tavrix::localdb

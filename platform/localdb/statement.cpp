@@ -5,7 +5,9 @@
 
 namespace tavrix::localdb {
 
-void SqlStatement::execute() { executeAll(connection_, {sql_.text()}); }
+void SqlStatement::execute() {
+  executeAll(connection_, {sql_.text()});
+}
 
 void executeAll(SqlConnection& connection, const std::vector<std::string>& statements) {
   if (!connection.connected()) connection.open();

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "app/start_up.h"
 #include "platform/localdb/admin.h"
 
 namespace tavrix::testing {
@@ -29,20 +30,7 @@ TempDatabase::~TempDatabase() {
 }
 
 void TempDatabase::configure(localdb::SqlConnection& c) const {
-  c.setParam("DriverName", "Interbase");
-  c.setParam("Database", dsn_);
-  c.setParam("RoleName", "RoleName");
-  c.setParam("User_Name", kUser);
-  c.setParam("Password", kPassword);
-  c.setParam("ServerCharSet", "");
-  c.setParam("SQLDialect", "3");
-  c.setParam("BlobSize", "-1");
-  c.setParam("CommitRetain", "False");
-  c.setParam("WaitOnLocks", "True");
-  c.setParam("ErrorResourceFile", "");
-  c.setParam("LocaleCode", "0000");
-  c.setParam("Interbase TransIsolation", "ReadCommited");
-  c.setParam("Trim Char", "False");
+  setStartUpParams(c, dsn_);
 }
 
 void TempDatabase::exec(const std::string& script) const {

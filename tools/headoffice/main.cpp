@@ -4,21 +4,12 @@
 #include "platform/errors.h"
 #include "platform/localdb/admin.h"
 #include "platform/localdb/connection.h"
+#include "platform/localdb/sql_lexer.h"
 #include "platform/localdb/statement.h"
 #include "tools/headoffice/server.h"
 #include "tools/schema/schemas.h"
 
 using namespace tavrix;
-
-namespace {
-
-std::string quoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + "'";
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   sim::SimOptions options;
@@ -46,8 +37,9 @@ int main(int argc, char** argv) {
       if (options.machine) {
         localdb::SqlStatement insert(database);
         insert.setSql("INSERT INTO MCH_ITEM (MCH_NO, STOCK_ID, STORE_ID) VALUES (" +
-                      quoted(options.machine->no) + ", " + quoted(options.machine->stockId) + ", " +
-                      quoted(options.machine->storeId) + ")");
+                      localdb::quoteLiteral(options.machine->no) + ", " +
+                      localdb::quoteLiteral(options.machine->stockId) + ", " +
+                      localdb::quoteLiteral(options.machine->storeId) + ")");
         insert.execute();
       }
     }
