@@ -83,6 +83,7 @@ void TDataModHttp::DataModuleCreate() {
   ScriptURL = url("/sql_scripts.php?db=");
 
   IdHTTP1.limits = HttpLimits{};
+  created_ = true;
 }
 
 std::string TDataModHttp::post(const std::string& url, const std::vector<FormField>& fields) {

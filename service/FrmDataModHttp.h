@@ -21,8 +21,10 @@ class TDataModHttp {
   TDataModHttp(const text::Clock& clock, ModalBox& box, std::string settingsFolder,
                std::string rootFolder);
 
-  // Reads httpset.ini (section "set") and builds the three URLs.
+  // Reads httpset.ini (section "set") and builds the three URLs. Until it has
+  // run the client is not created: nothing may use it.
   void DataModuleCreate();
+  bool created() const { return created_; }
 
   // One SELECT, sent upper-cased with CR LF pairs as blanks; the reply packet
   // replaces what `dataset` held. A failed request raises SilentAbort (the
@@ -51,6 +53,7 @@ class TDataModHttp {
   ModalBox& box_;
   std::string settingsFolder_;
   std::string rootFolder_;
+  bool created_ = false;
 };
 
 // The one client of the process, created by the front end after its window.

@@ -44,7 +44,7 @@ std::string UploadEngine::stamp() const {
 }
 
 void UploadEngine::SpeedButton1Click() {
-  if (Busy == 1) return;
+  if (Busy == 1 || !http.created()) return;
   Busy = 1;
   if (host.memo1LineCount() >= 30) host.memo1Clear();
   host.memo1Add(stamp());

@@ -2,6 +2,7 @@
 // queries, the staging datasets and the values one run hands to the kinds.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "platform/dataset/dataset.h"
@@ -22,7 +23,8 @@ class UploadEngine {
 
   // SpeedButton1Click's work: one upload run over every data kind. A failure
   // anywhere ends the run with a line in Memo2 and may re-arm Timer1. Runs
-  // never nest: while Busy is 1 this does nothing.
+  // never nest: while Busy is 1 this does nothing, and nothing runs before the
+  // data service client has been created.
   void SpeedButton1Click();
 
   // What a tick of Timer1 does once the window has disarmed it: a log line
@@ -30,7 +32,7 @@ class UploadEngine {
   void Timer1Tick();
 
   // Program-wide values.
-  int Busy = 0;
+  std::atomic<int> Busy = 0;  // read by the window while a run works elsewhere
   int FailCount = 0;
   std::string MachineNo;
   // How the last run ended, for a terminal; the window shows none of it.
