@@ -120,9 +120,7 @@ void probe(UploadEngine& e, const SaleKind& kind) {
 
 // The first pending header, or false when there is none.
 bool pick(UploadEngine& e, const SaleKind& kind, Sale& sale) {
-  e.SQL_DataMain.close();
-  e.SQL_DataMain.setSql(kind.pick);
-  e.SQL_DataMain.open();
+  e.openLocal(e.SQL_DataMain, kind.pick);
   if (e.SQL_DataMain.eof()) return false;
   sale.date = e.SQL_DataMain.fieldByName("SAL_DATE").asString();
   sale.ad = ROCToDate(sale.date);
@@ -158,12 +156,9 @@ bool verify(UploadEngine& e, const SaleKind& kind, const Sale& sale) {
 }
 
 void mark(UploadEngine& e, const SaleKind& kind, const Sale& sale) {
-  for (const char* statement : {kind.markHeader, kind.markLines}) {
-    e.SQLQuery1.close();
-    e.SQLQuery1.sql().clear();
-    e.SQLQuery1.sql().add(expand(statement, sale));
-    e.SQLQuery1.execute();
-  }
+  // Two statements, each committed by itself: the header's first.
+  e.runLocal(expand(kind.markHeader, sale));
+  e.runLocal(expand(kind.markLines, sale));
 }
 
 void transferWithBudget(UploadEngine& e, const SaleKind& kind) {

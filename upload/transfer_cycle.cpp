@@ -13,19 +13,6 @@ namespace {
 
 constexpr int kFailureBudget = 5;
 
-void runLocal(UploadEngine& e, const std::string& statement) {
-  e.SQLQuery1.close();
-  e.SQLQuery1.sql().clear();
-  e.SQLQuery1.sql().add(statement);
-  e.SQLQuery1.execute();
-}
-
-void openLocal(localdb::SqlQuery& query, const std::string& statement) {
-  query.close();
-  query.setSql(statement);
-  query.open();
-}
-
 }  // namespace
 
 void transferRecords(UploadEngine& e, const RecordKind& kind) {
@@ -34,7 +21,7 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
 
   for (int attempts = 0; attempts < kFailureBudget;) {
     if (kind.passLine) e.host.memo1Add(text::B5(kind.passLine));
-    openLocal(e.SQL_DataPoint, kind.pick);
+    e.openLocal(e.SQL_DataPoint, kind.pick);
     if (e.SQL_DataPoint.eof()) break;
 
     std::string date = e.SQL_DataPoint.fieldByName("SAL_DATE").asString();
@@ -67,7 +54,7 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
       ++attempts;
       continue;
     }
-    runLocal(e, expand(kind.mark, key));
+    e.runLocal(expand(kind.mark, key));
     attempts = 0;
   }
 }
@@ -78,20 +65,20 @@ void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
 
   switch (e.host.mode()) {
     case 0:
-      runLocal(e, kind.pendingMark);
+      e.runLocal(kind.pendingMark);
       break;
     case 1:
-      runLocal(e, expand(kind.pendingMarkOneDay, [&](std::string_view) { return e.OneDayDate; }));
+      e.runLocal(expand(kind.pendingMarkOneDay, [&](std::string_view) { return e.OneDayDate; }));
       break;
     default:
       break;  // no mode: only rows left pending by an earlier run go
   }
 
-  openLocal(e.SQL_GROUP, kind.dateGroups);
+  e.openLocal(e.SQL_GROUP, kind.dateGroups);
   for (; !e.SQL_GROUP.eof(); e.SQL_GROUP.next()) {
     std::string group = e.SQL_GROUP.field(0).asString();
     auto groupKey = [&](std::string_view) { return group; };
-    openLocal(e.SQL_DataMain, expand(kind.rowsOfDate, groupKey));
+    e.openLocal(e.SQL_DataMain, expand(kind.rowsOfDate, groupKey));
     if (e.SQL_DataMain.eof()) continue;
 
     e.CDS_PosMaster.emptyDataSet();
@@ -109,7 +96,7 @@ void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
       for (const char* line : kind.deleteLines) e.BatchList.push_back(expand(line, staged));
       e.BatchList.push_back(BuildInsertSQL(e.CDS_PosMaster, kind.table) + ";");
     }
-    if (e.http.ExecRemoteSQL(e.BatchList)) runLocal(e, expand(kind.mark, groupKey));
+    if (e.http.ExecRemoteSQL(e.BatchList)) e.runLocal(expand(kind.mark, groupKey));
   }
 }
 

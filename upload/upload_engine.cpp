@@ -96,12 +96,23 @@ void UploadEngine::endOfRun() {
   Busy = 0;
   BatchList.clear();
   // The count covers every pending sale, not the one row FIRST 1 returns.
-  SQL_DataMain.close();
-  SQL_DataMain.setSql(kPendingSales);
-  SQL_DataMain.open();
+  openLocal(SQL_DataMain, kPendingSales);
   int64_t pending = SQL_DataMain.recordCount();
   if (pending > 0) host.armTimer1();
   host.memo1Add("Record:" + std::to_string(pending));
+}
+
+void UploadEngine::openLocal(localdb::SqlQuery& query, const std::string& statement) {
+  query.close();
+  query.setSql(statement);
+  query.open();
+}
+
+void UploadEngine::runLocal(const std::string& statement) {
+  SQLQuery1.close();
+  SQLQuery1.sql().clear();
+  SQLQuery1.sql().add(statement);
+  SQLQuery1.execute();
 }
 
 void UploadEngine::Timer1Tick() {

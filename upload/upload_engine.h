@@ -27,6 +27,11 @@ class UploadEngine {
   // data service client has been created.
   void SpeedButton1Click();
 
+  // Local statements, in the till program's rhythm: a query is closed, given
+  // its text and opened; SQLQuery1 is closed, cleared, given one line and run.
+  static void openLocal(localdb::SqlQuery& query, const std::string& statement);
+  void runLocal(const std::string& statement);
+
   // What a tick of Timer1 does once the window has disarmed it: a log line
   // and, in the not-yet-transferred mode, a run.
   void Timer1Tick();
