@@ -10,6 +10,9 @@
 
 namespace tavrix {
 
+// Failed passes in a row after which a kind ends for this run.
+constexpr int kFailureBudget = 5;
+
 // A kind sent one local row at a time into one head-office table, each row
 // verified before it is marked.
 struct RecordKind {

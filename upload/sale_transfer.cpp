@@ -98,8 +98,6 @@ const SaleKind kExchangesKind = {
 
 namespace {
 
-constexpr int kFailureBudget = 5;
-
 // The sale in hand: its keys and the number of line INSERTs in its batch.
 struct Sale {
   std::string date, ad, no;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "upload/kinds.h"
 #include "upload/sale_staging.h"
 
 namespace tavrix {

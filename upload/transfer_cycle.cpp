@@ -9,11 +9,7 @@
 
 namespace tavrix {
 
-namespace {
-
-constexpr int kFailureBudget = 5;
-
-}  // namespace
+namespace {}  // namespace
 
 void transferRecords(UploadEngine& e, const RecordKind& kind) {
   e.host.memo1Add(text::B5(kind.headerLine));
