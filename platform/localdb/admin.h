@@ -11,7 +11,7 @@ namespace tavrix::localdb {
 class SqlConnection;
 
 // Creates an empty dialect-3 database without a default character set (text
-// is stored byte for byte). `dsn` is host:path.
+// is stored byte for byte) and without forced writes. `dsn` is host:path.
 void createDatabase(const std::string& dsn, const std::string& user, const std::string& password);
 void dropDatabase(const std::string& dsn, const std::string& user, const std::string& password);
 
