@@ -9,8 +9,6 @@
 
 namespace tavrix {
 
-namespace {}  // namespace
-
 void transferRecords(UploadEngine& e, const RecordKind& kind) {
   e.host.memo1Add(text::B5(kind.headerLine));
   e.http.OpenRemote(e.CDS_PointMaster, kind.probe);
