@@ -32,6 +32,8 @@ QFont formFont(const char* family, int pixels, bool bold = false) {
 }
 
 // The eight tray pictures: a disc whose bright quarter turns a step each time.
+// Step -1 is the icon of the tray before the window is first shown: the disc
+// alone.
 QIcon trayPicture(int step) {
   QPixmap pixmap(16, 16);
   pixmap.fill(Qt::transparent);
@@ -41,7 +43,7 @@ QIcon trayPicture(int step) {
   p.setBrush(QColor(0, 128, 128));
   p.drawEllipse(1, 1, 14, 14);
   p.setBrush(QColor(255, 255, 255));
-  p.drawPie(3, 3, 10, 10, (90 - step * 45) * 16, -90 * 16);
+  if (step >= 0) p.drawPie(3, 3, 10, 10, (90 - step * 45) * 16, -90 * 16);
   return QIcon(pixmap);
 }
 
@@ -188,7 +190,7 @@ void TFormTavrix_OnLine::buildForm() {
   PopupMenu1->addAction("Show &balloon hint");  // no effect, as designed
   PopupMenu1->addSeparator();
   PopupMenu1->addAction("E&xit");  // no effect: only MGR離開 and F6 end the program
-  TrayIcon1 = new QSystemTrayIcon(trayPicture(0), this);
+  TrayIcon1 = new QSystemTrayIcon(trayPicture(-1), this);
   TrayIcon1->setToolTip("TrayIcon Test");
   TrayIcon1->setContextMenu(PopupMenu1);
   connect(TrayIcon1, &QSystemTrayIcon::activated, this,
