@@ -206,6 +206,24 @@ TEST_F(LocalDb, AMarkWhileThePickIsOpenDoesNotWait) {
   EXPECT_TRUE(pick.eof());
 }
 
+TEST_F(LocalDb, ALostConnectionOpensAgainOnTheNextStatement) {
+  SqlQuery q(con_);
+  q.setSql("SELECT COUNT(*) FROM LOC_MAIN");
+  q.open();
+  q.close();
+  // The server shuts the attachment down, as a restart would.
+  db_.exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION");
+  EXPECT_NE(errorOf([&] { q.open(); }), "(no error)");
+  EXPECT_FALSE(con_.connected());
+  q.open();
+  EXPECT_EQ(q.field(0).asString(), "4");
+  SqlStatement st(con_);
+  db_.exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION");
+  st.setSql("UPDATE LOC_MAIN SET TRN_CODE = NULL");
+  EXPECT_NE(errorOf([&] { st.execute(); }), "(no error)");
+  st.execute();
+}
+
 TEST_F(LocalDb, ServerErrorsCarryTheServersOwnText) {
   SqlQuery q(con_);
   q.setSql("SELECT * FROM NO_SUCH_TABLE");

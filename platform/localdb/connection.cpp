@@ -93,6 +93,11 @@ void SqlConnection::close() {
   db_ = 0;
 }
 
+void SqlConnection::dropIfLost(const std::exception& error) {
+  auto* db = dynamic_cast<const DatabaseError*>(&error);
+  if (db && db->connectionLost()) close();
+}
+
 Transaction::Transaction(SqlConnection& connection, Access access) {
   ISC_STATUS_ARRAY status;
   // A read-only read-committed transaction holds back no garbage collection,

@@ -35,6 +35,9 @@ class SqlConnection {
   void open();
   // Closes every query of this connection first.
   void close();
+  // After an error that says the attachment is gone, lets it go, so the next
+  // statement opens the connection again instead of failing for ever.
+  void dropIfLost(const std::exception& error);
   bool connected() const { return db_ != 0; }
 
   // For queries and statements.

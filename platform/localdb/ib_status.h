@@ -11,12 +11,16 @@ namespace tavrix::localdb {
 
 class DatabaseError : public GeneralError {
  public:
-  DatabaseError(const std::string& message, long sqlcode)
-      : GeneralError(message), sqlcode_(sqlcode) {}
+  DatabaseError(const std::string& message, long sqlcode, bool connectionLost)
+      : GeneralError(message), sqlcode_(sqlcode), connectionLost_(connectionLost) {}
   long sqlcode() const { return sqlcode_; }
+  // The attachment is gone: the server restarted, the network failed, or the
+  // connection was shut down.
+  bool connectionLost() const { return connectionLost_; }
 
  private:
   long sqlcode_;
+  bool connectionLost_;
 };
 
 // The message lines of the status vector, joined by line breaks.

@@ -241,8 +241,9 @@ void SqlQuery::open() {
     eof_ = false;
     position_ = 0;
     fetch();
-  } catch (...) {
+  } catch (const std::exception& e) {
     close();
+    connection_.dropIfLost(e);
     throw;
   }
 }
@@ -256,7 +257,13 @@ void SqlQuery::fetch() {
     finish();
     return;
   }
-  check(status);
+  try {
+    check(status);
+  } catch (const DatabaseError& e) {
+    close();
+    connection_.dropIfLost(e);
+    throw;
+  }
   row_.clear();
   for (int i = 0; i < da->sqld; ++i)
     row_.push_back(

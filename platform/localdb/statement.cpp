@@ -11,14 +11,19 @@ void SqlStatement::execute() {
 
 void executeAll(SqlConnection& connection, const std::vector<std::string>& statements) {
   if (!connection.connected()) connection.open();
-  Transaction tr(connection, Transaction::Access::ReadWrite);
-  for (const std::string& text : statements) {
-    ISC_STATUS_ARRAY status;
-    isc_dsql_execute_immediate(status, connection.handle(), tr.handle(), 0, text.c_str(),
-                               connection.dialect(), nullptr);
-    check(status);  // the transaction rolls back as it goes out of scope
+  try {
+    Transaction tr(connection, Transaction::Access::ReadWrite);
+    for (const std::string& text : statements) {
+      ISC_STATUS_ARRAY status;
+      isc_dsql_execute_immediate(status, connection.handle(), tr.handle(), 0, text.c_str(),
+                                 connection.dialect(), nullptr);
+      check(status);  // the transaction rolls back as it goes out of scope
+    }
+    tr.commit();
+  } catch (const DatabaseError& e) {
+    connection.dropIfLost(e);
+    throw;
   }
-  tr.commit();
 }
 
 }  // namespace tavrix::localdb
