@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <type_traits>
 
 #include "app/start_up.h"
+#include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 
 namespace tavrix {
@@ -204,6 +206,9 @@ void TFormTavrix_OnLine::buildForm() {
     TrayIcon1->setIcon(trayPicture(trayPicture_));
   });
 
+  stopNotifier_ = new QSocketNotifier(stop::descriptor(), QSocketNotifier::Read, this);
+  connect(stopNotifier_, &QSocketNotifier::activated, this, [this] { stopFromOutside(); });
+
   connect(SpeedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
   connect(SpeedButton2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
   connect(fcImageBtn20, &QPushButton::clicked, this, [this] { fcImageBtn20Click(); });
@@ -277,6 +282,15 @@ void TFormTavrix_OnLine::closeEvent(QCloseEvent* event) {
   }
   event->accept();
   QCoreApplication::quit();
+}
+
+void TFormTavrix_OnLine::stopFromOutside() {
+  stopNotifier_->setEnabled(false);  // the descriptor stays readable
+  // A box the run waits on would hold it (and the close) for ever.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isModal() && dialog->isVisible())
+      dialog->reject();
+  SpeedButton2Click();
 }
 
 void TFormTavrix_OnLine::fcImageBtn20Click() {

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -53,6 +54,9 @@ class TFormTavrix_OnLine : public QWidget, public UploadHost {
   void HideWindow1Click();
   void ShowWindow1Click();
   void FormKeyDown(int key);
+  // SIGINT or SIGTERM: closes the window as F6 does; a run under way stops at
+  // its next safe point instead of being waited for.
+  void stopFromOutside();
 
   bool runInProgress() const { return worker_ != nullptr; }
   int FirstTickMark = 0;
@@ -107,6 +111,7 @@ class TFormTavrix_OnLine : public QWidget, public UploadHost {
   bool closeWhenDone_ = false;
   std::unique_ptr<std::thread> worker_;
   QTimer* trayAnimation_;
+  QSocketNotifier* stopNotifier_;
   int trayPicture_ = 0;
 };
 

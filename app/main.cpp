@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/FrmTavrix.h"
+#include "platform/stop/stop.h"
 #include "platform/text/clock.h"
 #include "platform/text/folders.h"
 #include "service/FrmDataModHttp.h"
@@ -22,6 +23,7 @@ struct WindowBox : ModalBox {
 }  // namespace
 
 int main(int argc, char** argv) {
+  stop::takeSignals();
   QApplication app(argc, argv);
   app.setApplicationDisplayName("Tavrix OnLine");
   app.setQuitOnLastWindowClosed(false);  // hidden to the tray is not closed
@@ -41,6 +43,8 @@ int main(int argc, char** argv) {
   dataModule.DataModuleCreate();
   DataModHttp = &dataModule;
 
+  // A stop that came while the start-up error box was open: nothing to wait for.
+  if (stop::requested()) return 0;
   form.QWidget::show();
   return app.exec();
 }

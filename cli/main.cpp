@@ -2,12 +2,13 @@
 // with --auto the auto-run cycle exactly as Timer1 drives it, and prints every
 // log line as it is written.
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/start_up.h"
+#include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "platform/text/clock.h"
 #include "platform/text/folders.h"
@@ -34,7 +35,9 @@ Options:
   --help              this text
 The till folder (MCH_NO.TXT, httpset.ini, Data/POS_LOC.GDB) is TAVRIX_HOME,
 or else the folder of this program. Exit status: 0 when the last run ended
-normally, 1 when it failed, 2 for bad usage.
+normally, 1 when it failed, 2 for bad usage. SIGINT and SIGTERM stop it at
+once between runs, or during a run at its next safe point (every row stays as
+it is and goes with a later run): exit status 130 and 143.
 )";
 
 // Log lines to stdout as UTF-8, message boxes as lines of their own.
@@ -105,6 +108,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  stop::takeSignals();
   text::SystemClock clock;
   std::string till = text::tillFolder();
   TerminalHost host;
@@ -126,10 +130,16 @@ int main(int argc, char** argv) {
     // Start-up arms Timer1; every tick disarms it and sets the longer interval.
     host.timerArmed = true;
     for (auto interval = first; host.timerArmed; interval = next) {
-      std::this_thread::sleep_for(interval);
+      if (stop::sleepFor(interval)) break;
       host.timerArmed = false;
       engine.Timer1Tick();
     }
+  }
+  if (stop::requested()) {
+    int signal = stop::signalNumber();
+    std::fprintf(stderr, "tavrix-upload: stopped by %s; nothing unconfirmed was marked\n",
+                 signal == SIGINT ? "SIGINT" : "SIGTERM");
+    return 128 + (signal == SIGINT ? SIGINT : SIGTERM);
   }
   if (engine.lastRunFailed) {
     std::fprintf(stderr, "tavrix-upload: the run failed: %s\n",

@@ -1,6 +1,7 @@
 #include "service/FrmDataModHttp.h"
 
 #include "platform/errors.h"
+#include "platform/stop/stop.h"
 #include "platform/text/ascii.h"
 #include "platform/text/big5.h"
 #include "platform/text/folders.h"
@@ -117,6 +118,8 @@ bool TDataModHttp::ExecRemoteSQL(const StatementBatch& batch) {
         post(URLEncode(ScriptURL + "&user_name=" + UserName + "&password=" + Password), form);
     LastMessage = asLines(reply);
     text::writeFile(rootFolder_ + "message.txt", LastMessage);
+  } catch (const stop::Stopped&) {
+    throw;  // not a connection problem: the program is being stopped
   } catch (const std::exception&) {
     // The reply, if one came, is dropped with the failure.
     LastMessage = kConnectionProblem;

@@ -1,5 +1,6 @@
 // The only place that touches sockets and Beast's parser on the client side.
 #include "platform/beast.h"
+#include "platform/stop/stop.h"
 #include "service/http_client.h"
 
 namespace tavrix {
@@ -51,9 +52,18 @@ class Connection {
   }
 
  private:
+  // Waits in short slices, so a stop asked for from outside cuts even a
+  // five-minute wait short.
   void run() {
     ioc_.restart();
-    ioc_.run();
+    while (!ioc_.stopped()) {
+      ioc_.run_for(std::chrono::milliseconds(100));
+      if (!ioc_.stopped() && stop::requested()) {
+        stream_.close();
+        ioc_.run();  // the aborted operation's handler
+        throw stop::Stopped();
+      }
+    }
   }
   std::string describe(const beast::error_code& ec) const {
     if (ec == beast::error::timeout)
@@ -148,6 +158,7 @@ HttpReply readReply(const ReadSome& readSome, const HttpLimits& limits) {
 
 HttpReply HttpClient::exchange(const RequestUrl& url, const std::string& contentType,
                                const std::string& body) {
+  stop::checkpoint();
   Connection connection(url, limits.timeout);
   connection.write(requestHead(url, contentType, body.size(), cookies_.header(url)) + body);
   return readReply([&](char* b, size_t n) { return connection.readSome(b, n); }, limits);

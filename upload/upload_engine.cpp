@@ -5,6 +5,7 @@
 
 #include "app/calendar.h"
 #include "platform/errors.h"
+#include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "upload/sale_transfer.h"
 #include "upload/statement_template.h"
@@ -44,7 +45,7 @@ std::string UploadEngine::stamp() const {
 }
 
 void UploadEngine::SpeedButton1Click() {
-  if (Busy == 1 || !http.created()) return;
+  if (Busy == 1 || !http.created() || stop::requested()) return;
   Busy = 1;
   if (host.memo1LineCount() >= 30) host.memo1Clear();
   host.memo1Add(stamp());
@@ -72,6 +73,10 @@ void UploadEngine::SpeedButton1Click() {
     }
     endOfRun();
     lastRunFailed = false;
+  } catch (const stop::Stopped&) {
+    // Stopped from outside: every row stays as it is at this moment, as after
+    // a failure, and nothing is re-armed; the program is ending.
+    Busy = 0;
   } catch (const std::exception& e) {
     // One handler for everything: the run ends here, silently but for Memo2.
     host.memo2Add(text::B5("錯誤的連線(主機)..") + stamp());
@@ -103,6 +108,7 @@ void UploadEngine::endOfRun() {
 }
 
 void UploadEngine::openLocal(localdb::SqlQuery& query, const std::string& statement) {
+  stop::checkpoint();
   query.close();
   query.setSql(statement);
   query.open();

@@ -24,11 +24,15 @@ class UploadEngine {
   // SpeedButton1Click's work: one upload run over every data kind. A failure
   // anywhere ends the run with a line in Memo2 and may re-arm Timer1. Runs
   // never nest: while Busy is 1 this does nothing, and nothing runs before the
-  // data service client has been created.
+  // data service client has been created or once a stop has been asked for.
+  // A stop ends the run at its next query or request, leaving every row as
+  // it is.
   void SpeedButton1Click();
 
   // Local statements, in the till program's rhythm: a query is closed, given
   // its text and opened; SQLQuery1 is closed, cleared, given one line and run.
+  // A stop asked for from outside ends the run before a query, never before a
+  // mark: the marks of one record all go, or none.
   static void openLocal(localdb::SqlQuery& query, const std::string& statement);
   void runLocal(const std::string& statement);
 
