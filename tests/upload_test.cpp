@@ -100,6 +100,46 @@ TEST(UploadRun, EveryKindGoesOutWithTheExactLog) {
   EXPECT_TRUE(rig.folder.exists("SQL123CREDIT_CARD.TXT"));
 }
 
+TEST(UploadRun, RowsThatShareAKeyTravelTogether) {
+  UploadRig rig;
+  // Two point rows of one sale, the first sent alone before the second was
+  // written; two movements of one card beside one of another.
+  rig.local(
+      "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO, MEMBER_ID, TRN_CODE) "
+      "  VALUES ('107/03/15','0002','M1','Y');"
+      "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO, MEMBER_ID) VALUES ('107/03/15','0002','M2');"
+      "INSERT INTO DECCASH_SUB (SAL_DATE, SAL_NO, ICCARD_ID, DEC_CASH) "
+      "  VALUES ('107/03/15','0003','C',10);"
+      "INSERT INTO DECCASH_SUB (SAL_DATE, SAL_NO, ICCARD_ID, DEC_CASH) "
+      "  VALUES ('107/03/15','0003','C',20);"
+      "INSERT INTO DECCASH_SUB (SAL_DATE, SAL_NO, ICCARD_ID, DEC_CASH) "
+      "  VALUES ('107/03/15','0003','D',30);");
+  rig.headOffice(
+      "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO, MEMBER_ID) VALUES ('2018/03/15','0002','M1');");
+  rig.engine.SpeedButton1Click();
+
+  Lines log = rig.memo1From(" 點數記錄");
+  EXPECT_EQ(Lines(log.begin(), log.begin() + 5),
+            (Lines{" 點數記錄資料上傳中..!", "   >>107/03/15_0002...POINT_MASTER",
+                   " 儲值記錄資料上傳中..!", "   >>107/03/15_0003...DECCASH_SUB",
+                   "   >>107/03/15_0003...DECCASH_SUB"}));
+  for (const char* table : {"POINT_MASTER", "DECCASH_SUB"})
+    EXPECT_EQ(rig.localRows(std::string("SELECT DISTINCT TRN_CODE FROM ") + table), Lines{"Y"})
+        << table;
+  EXPECT_EQ(rig.headOfficeRows("SELECT MEMBER_ID FROM POINT_MASTER ORDER BY MEMBER_ID"),
+            (Lines{"M1", "M2"}));
+  EXPECT_EQ(rig.headOfficeRows("SELECT ICCARD_ID, DEC_CASH FROM DECCASH_SUB ORDER BY DEC_CASH"),
+            (Lines{"C|10", "C|20", "D|30"}));
+  // The DELETE lines once, then an INSERT per row in the table's order.
+  std::string batch = rig.folder.read("SQL123POINT.TXT");
+  EXPECT_EQ(batch.substr(0, batch.find("INSERT")),
+            "DELETE FROM POINT_MASTER WHERE SAL_DATE = '2018/03/15'\r\n"
+            "                           AND SAL_NO   = '0002';\r\n");
+  size_t first = batch.find("'M1'"), second = batch.find("'M2'");
+  EXPECT_TRUE(first != std::string::npos && second != std::string::npos && first < second)
+      << batch;
+}
+
 TEST(UploadRun, FiveFailedPassesEndAKindAndASuccessResetsTheCount) {
   const std::string rows =
       "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','0001');"

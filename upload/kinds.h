@@ -20,6 +20,9 @@ struct RecordKind {
   const char* passLine;  // written before every pick; nullptr for none
   const char* probe;
   const char* pick;
+  // Every local row with the picked key, in the table's order: the DELETE
+  // removes every head-office row with that key, so all of them go again.
+  const char* rowsOfKey;
   const char* progressSuffix;  // after "   >>" + date + "_" + sale number
   std::vector<ColumnCopy> columns;
   std::vector<const char*> deleteLines;

@@ -28,14 +28,20 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
     };
     e.host.memo1Add("   >>" + date + "_" + no + text::B5(kind.progressSuffix));
 
+    // A key part that is null matches no row: then the picked row goes alone.
+    e.openLocal(e.SQL_DataMain, expand(kind.rowsOfKey, key));
+    localdb::SqlQuery& rows = e.SQL_DataMain.eof() ? e.SQL_DataPoint : e.SQL_DataMain;
     e.CDS_PointMaster.emptyDataSet();
-    e.CDS_PointMaster.append();
-    copyColumns(e.SQL_DataPoint, e.CDS_PointMaster, kind.columns);
-    e.CDS_PointMaster.post();
+    for (; !rows.eof(); rows.next()) {
+      e.CDS_PointMaster.append();
+      copyColumns(rows, e.CDS_PointMaster, kind.columns);
+      e.CDS_PointMaster.post();
+    }
 
     e.BatchList.clear();
     for (const char* line : kind.deleteLines) e.BatchList.push_back(expand(line, key));
-    e.BatchList.push_back(BuildInsertSQL(e.CDS_PointMaster, kind.table) + ";");
+    for (e.CDS_PointMaster.first(); !e.CDS_PointMaster.eof(); e.CDS_PointMaster.next())
+      e.BatchList.push_back(BuildInsertSQL(e.CDS_PointMaster, kind.table) + ";");
     // Saved before the post, so the file always holds the last batch tried.
     text::writeFile(e.rootFolder + kind.copyFile, batchText(e.BatchList));
 
@@ -44,7 +50,7 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
       continue;
     }
     e.http.OpenRemote(e.ClientDataSet1, expand(kind.verification, key));
-    if (e.ClientDataSet1.recordCount() != 1) {
+    if (e.ClientDataSet1.recordCount() != e.CDS_PointMaster.recordCount()) {
       ++attempts;
       continue;
     }
