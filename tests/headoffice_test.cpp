@@ -6,6 +6,7 @@
 #include "platform/localdb/connection.h"
 #include "platform/localdb/query.h"
 #include "service/insert_sql.h"
+#include "service/multipart_form.h"
 #include "tests/support/error_text.h"
 #include "tests/support/service_fixture.h"
 #include "tests/support/sim_process.h"
@@ -194,6 +195,24 @@ TEST(HeadOffice, FaultsReachTheClientAsTheyWould) {
   }
 }
 
+// The batch is committed, yet not one byte of the reply comes back.
+TEST(HeadOffice, ALostReplyLeavesTheBatchCommitted) {
+  SimProcess sim({"--lose", "script:1"});
+  ServiceUnderTest s(sim.httpsetIni());
+  std::string form = multipartBody(
+      {{"sql", "INSERT INTO POS_MASTER (SAL_DATE, SAL_NO) values('2018/03/15','0001');"}}, "b");
+  std::string failure;
+  try {
+    s.http.IdHTTP1.post(s.http.ScriptURL + "&user_name=SYSDBA&password=quietbell",
+                        "multipart/form-data; boundary=b", form);
+  } catch (const HttpFailure& e) {
+    failure = e.what();
+  }
+  EXPECT_EQ(failure, "the connection closed without a reply");
+  EXPECT_EQ(countRows(sim, "SAL_NO = '0001'"), 1);
+  EXPECT_TRUE(s.http.ExecRemoteSQL({}));
+}
+
 TEST(HeadOffice, EveryRequestAndReplyCanBeRecordedRaw) {
   testing::TempFolder folder;
   std::string dir = folder.path() + "rec";
@@ -213,7 +232,7 @@ TEST(HeadOffice, CommandLineErrorsAreClear) {
   EXPECT_EQ(help.wait(), 0);
   for (const char* option : {"--database", "--create", "--machine", "--port", "--bind", "--user",
                              "--password", "--record", "--delay", "--refuse", "--drop",
-                             "--redirect", "--no-success", "--fake-success", "--chunked"})
+                             "--redirect", "--lose", "--no-success", "--fake-success", "--chunked"})
     EXPECT_NE(help.output().find(option), std::string::npos) << option;
 
   ChildProcess bad({testing::simulatorPath(), "--database", "x", "--bogus"});

@@ -1,6 +1,7 @@
 #include "tools/headoffice/options.h"
 
 #include <string_view>
+#include <utility>
 
 #include "platform/text/number_text.h"
 
@@ -15,15 +16,20 @@ int count(const std::string& option, const std::string& value) {
   return static_cast<int>(*n);
 }
 
-// "query:N" or "script:N"
-void endpointFault(SimOptions& o, const std::string& option, const std::string& value,
-                   int EndpointFaults::*field) {
+// "query:N" or "script:N": the endpoint's faults and N.
+std::pair<EndpointFaults*, int> endpointCount(SimOptions& o, const std::string& option,
+                                              const std::string& value) {
   size_t colon = value.find(':');
   std::string endpoint = value.substr(0, colon);
   if (colon == std::string::npos || (endpoint != "query" && endpoint != "script"))
     throw UsageError(option + " wants query:N or script:N, not \"" + value + "\"");
-  EndpointFaults& faults = endpoint == "query" ? o.query : o.script;
-  faults.*field = count(option, value.substr(colon + 1));
+  return {endpoint == "query" ? &o.query : &o.script, count(option, value.substr(colon + 1))};
+}
+
+void endpointFault(SimOptions& o, const std::string& option, const std::string& value,
+                   int EndpointFaults::*field) {
+  auto [faults, n] = endpointCount(o, option, value);
+  faults->*field = n;
 }
 
 }  // namespace
@@ -52,10 +58,13 @@ Options:
   --record DIR          write every request and reply, raw, to DIR
                         (NNNN-request.http, NNNN-reply.http)
 Faults, for tests and demos:
-  --delay MS            wait MS milliseconds before every reply
+  --delay MS            wait MS milliseconds before every reply (the work is
+                        done first); --delay EP:MS for one endpoint's replies
   --refuse EP:N         answer the next N requests of endpoint EP with 503
   --drop EP:N           close the connection halfway through the next N replies
   --redirect EP:N       answer the next N requests with a redirect to themselves
+  --lose EP:N           run the next N requests in full (a batch is committed),
+                        then close the connection without a reply
   --no-success N        answer the next N scripts without "success" (not run)
   --fake-success N      answer the next N scripts with "success" but run nothing
   --chunked             send every reply in chunked transfer coding
@@ -100,13 +109,21 @@ SimOptions parseOptions(int argc, const char* const* argv) {
     } else if (option == "--record") {
       o.recordDir = value();
     } else if (option == "--delay") {
-      o.delay = std::chrono::milliseconds(count(option, value()));
+      std::string v = value();
+      if (v.find(':') == std::string::npos) {
+        o.delay = std::chrono::milliseconds(count(option, v));
+      } else {
+        auto [faults, ms] = endpointCount(o, option, v);
+        faults->delay = std::chrono::milliseconds(ms);
+      }
     } else if (option == "--refuse") {
       endpointFault(o, option, value(), &EndpointFaults::refuse);
     } else if (option == "--drop") {
       endpointFault(o, option, value(), &EndpointFaults::drop);
     } else if (option == "--redirect") {
       endpointFault(o, option, value(), &EndpointFaults::redirect);
+    } else if (option == "--lose") {
+      endpointFault(o, option, value(), &EndpointFaults::lose);
     } else if (option == "--no-success") {
       o.noSuccess = count(option, value());
     } else if (option == "--fake-success") {

@@ -11,9 +11,11 @@ namespace tavrix::sim {
 
 // Faults to inject into the next N requests of one endpoint.
 struct EndpointFaults {
-  int refuse = 0;    // answer 503
-  int drop = 0;      // close the connection halfway through the reply
-  int redirect = 0;  // answer 302 back to the same place
+  int refuse = 0;                      // answer 503
+  int drop = 0;                        // close the connection halfway through the reply
+  int redirect = 0;                    // answer 302 back to the same place
+  int lose = 0;                        // run the request in full, then close without a reply
+  std::chrono::milliseconds delay{0};  // before every reply of this endpoint
 };
 
 struct Machine {
@@ -29,7 +31,7 @@ struct SimOptions {
   std::string user = "SYSDBA", password = "quietbell";      // the service's credentials
   std::string dbUser = "SYSDBA", dbPassword = "quietbell";  // the database login
   std::string recordDir;
-  std::chrono::milliseconds delay{0};
+  std::chrono::milliseconds delay{0};  // before every reply
   EndpointFaults query, script;
   int noSuccess = 0;    // script replies without "success", batch not run
   int fakeSuccess = 0;  // script replies with "success", batch not run

@@ -81,6 +81,7 @@ class Server {
                                                             : nullptr;
     std::string fault, location;
     SimReply reply;
+    bool lost = false;
     if (faults && faults->refuse > 0) {
       --faults->refuse;
       fault = "refused";
@@ -100,23 +101,31 @@ class Server {
       reply = {200, "success (the batch was not run)"};
     } else {
       reply = office_.handle(request);
+      // Lost after the work is done, so the client cannot tell whether it was.
+      lost = faults && faults->lose > 0;
+      if (lost) {
+        --faults->lose;
+        fault = "lost";
+      }
     }
-    std::string bytes = serialize(reply, location, options_.chunked);
-    bool drop = faults && faults->drop > 0;
-    if (drop) {
+    std::string bytes = lost ? std::string() : serialize(reply, location, options_.chunked);
+    if (!lost && faults && faults->drop > 0) {
       --faults->drop;
       fault = "dropped";
       bytes.resize(bytes.size() / 2);
     }
-    if (options_.delay.count() > 0) {
-      asio::steady_timer timer(stream.get_executor(), options_.delay);
+    auto delay = faults && faults->delay.count() > 0 ? faults->delay : options_.delay;
+    if (delay.count() > 0) {
+      asio::steady_timer timer(stream.get_executor(), delay);
       co_await timer.async_wait(use_awaitable);
     }
     record(number, "reply", bytes);
     beast::error_code ec;
-    stream.expires_after(kReadTimeout);
-    co_await asio::async_write(stream, asio::buffer(bytes),
-                               asio::redirect_error(use_awaitable, ec));
+    if (!lost) {
+      stream.expires_after(kReadTimeout);
+      co_await asio::async_write(stream, asio::buffer(bytes),
+                                 asio::redirect_error(use_awaitable, ec));
+    }
     stream.socket().shutdown(tcp::socket::shutdown_both, ec);
     log(number, endpointName(endpoint), reply.status, bytes.size(), started, fault);
   }
