@@ -288,7 +288,8 @@ void TFormTavrix_OnLine::stopFromOutside() {
   stopNotifier_->setEnabled(false);  // the descriptor stays readable
   // A box the run waits on would hold it (and the close) for ever.
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isModal() && dialog->isVisible())
+    if (auto* dialog = qobject_cast<QDialog*>(w);
+        dialog && dialog->isModal() && dialog->isVisible())
       dialog->reject();
   SpeedButton2Click();
 }

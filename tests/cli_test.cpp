@@ -1,9 +1,12 @@
 // tavrix-upload as a person at a terminal runs it.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 
 #include "platform/localdb/admin.h"
+#include "platform/localdb/connection.h"
+#include "platform/localdb/query.h"
 #include "tests/support/service_fixture.h"
 #include "tests/support/sim_process.h"
 #include "tools/fixtures/till_fixture.h"
@@ -46,6 +49,62 @@ TEST(TavrixUpload, TheAutoRunCycleCarriesEverySaleAndStops) {
   EXPECT_NE(out.find("[倉庫代號W01]\n"), std::string::npos);  // a message box, as a line
   EXPECT_EQ(out.substr(out.size() - 9), "Record:0\n");
   EXPECT_EQ(out.find("! "), std::string::npos);
+}
+
+// Every local row marked, and the head office holding as many rows as the
+// till: each record exactly once.
+void expectEveryRecordDelivered(const std::string& tillDsn, const std::string& headOfficeDsn) {
+  localdb::SqlConnection till, office;
+  fixtures::configureTill(till, tillDsn);
+  fixtures::configureTill(office, headOfficeDsn);
+  auto count = [](localdb::SqlConnection& c, const std::string& select) {
+    localdb::SqlQuery q(c);
+    q.setSql(select);
+    q.open();
+    return q.field(0).asString();
+  };
+  for (const fixtures::KindTables& t : fixtures::kindTables()) {
+    std::string local = t.local;
+    EXPECT_EQ(count(till, "SELECT COUNT(*) FROM " + local + " WHERE TRN_CODE IS DISTINCT FROM 'Y'"),
+              "0")
+        << local;
+    EXPECT_EQ(count(office, std::string("SELECT COUNT(*) FROM ") + t.headOffice),
+              count(till, "SELECT COUNT(*) FROM " + local))
+        << t.headOffice;
+  }
+}
+
+TEST(TavrixUpload, ASignalStopsARunThatWaitsOnTheHeadOffice) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    testing::TempFolder requests;
+    SimProcess sim({"--delay", "script:120000", "--record", requests.path()});
+    Till till(sim);
+    std::string tillDsn = fixtures::tillDsn(till.folder.path() + "till/");
+    ChildProcess run({upload(), "0"});
+    // The first sale's batch has run at the head office; its answer is two
+    // minutes away.
+    ASSERT_TRUE(testing::waitForRequest(requests.path(), "sql_scripts.php"));
+    run.signal(signal);
+    EXPECT_EQ(run.wait(), 128 + signal) << run.output();
+    // Ended before the head office answered: the wait was cut short.
+    EXPECT_EQ(sim.output().find(" script "), std::string::npos) << sim.output();
+    EXPECT_NE(run.output().find("tavrix-upload: stopped by SIG"), std::string::npos);
+
+    // Sent but never confirmed: nothing is marked.
+    localdb::SqlConnection c;
+    fixtures::configureTill(c, tillDsn);
+    localdb::SqlQuery marked(c);
+    marked.setSql("SELECT COUNT(*) FROM LOC_MAIN WHERE TRN_CODE = 'Y'");
+    marked.open();
+    EXPECT_EQ(marked.field(0).asString(), "0");
+    c.close();
+
+    sim.restart();
+    till.folder.write("till/httpset.ini", sim.httpsetIni());
+    ChildProcess rest({upload(), "0", "--auto", "--intervals", "10,10"});
+    EXPECT_EQ(rest.wait(), 0) << rest.output();
+    expectEveryRecordDelivered(tillDsn, sim.dsn());
+  }
 }
 
 TEST(TavrixUpload, FailuresAndUsage) {

@@ -5,10 +5,14 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <csignal>
+
 #include "app/FrmTavrix.h"
 #include "platform/localdb/admin.h"
+#include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "tests/support/service_fixture.h"
+#include "tests/support/sim_process.h"
 #include "tests/support/temp_database.h"
 
 namespace tavrix {
@@ -164,6 +168,24 @@ TEST(Window, ATickOrF1DuringARunStartsNothingAndF6WaitsForTheRun) {
   EXPECT_EQ(std::count(memo.begin(), memo.end(), '\n'), 3) << memo;  // one run's three lines
   EXPECT_NE(memo.find("Timer1..."), std::string::npos);
   EXPECT_TRUE(waitUntil([&] { return !gui.window->isVisible(); }));  // closed after the run
+}
+
+TEST(Window, ASignalClosesTheWindowWithoutSittingOutTheHeadOfficesWait) {
+  testing::TempFolder requests;
+  testing::SimProcess sim({"--delay", "120000", "--record", requests.path()});
+  Gui gui({"0"});
+  gui.folder.write("httpset.ini", sim.httpsetIni());
+  gui.http.DataModuleCreate();
+  gui.window->CheckBox1->setChecked(true);
+  stop::takeSignals();
+  gui.window->SpeedButton1Click();
+  // The machine check is at the head office, whose answer is two minutes away.
+  ASSERT_TRUE(waitUntil([&] { return testing::hasRequest(requests.path(), "MCH_ITEM"); }));
+  ::kill(::getpid(), SIGINT);
+  EXPECT_TRUE(waitUntil([&] { return !gui.window->runInProgress(); }, 30000));
+  EXPECT_FALSE(gui.window->isVisible());
+  EXPECT_EQ(stop::signalNumber(), SIGINT);
+  stop::reset();
 }
 
 TEST(Window, F6EndsTheProgramAtOnce) {

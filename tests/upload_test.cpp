@@ -136,8 +136,7 @@ TEST(UploadRun, RowsThatShareAKeyTravelTogether) {
             "DELETE FROM POINT_MASTER WHERE SAL_DATE = '2018/03/15'\r\n"
             "                           AND SAL_NO   = '0002';\r\n");
   size_t first = batch.find("'M1'"), second = batch.find("'M2'");
-  EXPECT_TRUE(first != std::string::npos && second != std::string::npos && first < second)
-      << batch;
+  EXPECT_TRUE(first != std::string::npos && second != std::string::npos && first < second) << batch;
 }
 
 TEST(UploadRun, FiveFailedPassesEndAKindAndASuccessResetsTheCount) {

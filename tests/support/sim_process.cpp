@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "platform/localdb/admin.h"
@@ -75,6 +77,10 @@ int ChildProcess::stop() {
   return wait();
 }
 
+void ChildProcess::signal(int number) {
+  if (pid_ > 0 && status_ < 0) ::kill(pid_, number);
+}
+
 int ChildProcess::wait() {
   if (pid_ > 0 && status_ < 0) {
     int status = 0;
@@ -85,19 +91,50 @@ int ChildProcess::wait() {
   return status_;
 }
 
+bool hasRequest(const std::string& dir, const std::string& text) {
+  std::error_code ec;
+  for (const auto& file : std::filesystem::directory_iterator(dir, ec)) {
+    if (file.path().string().find("-request") == std::string::npos) continue;
+    std::ifstream in(file.path(), std::ios::binary);
+    if (std::string(std::istreambuf_iterator<char>(in), {}).find(text) != std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+bool waitForRequest(const std::string& dir, const std::string& text) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!hasRequest(dir, text)) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
 SimProcess::SimProcess(const std::vector<std::string>& options, const std::string& machine) {
   char pattern[] = "/tmp/tavrix-sim-XXXXXX";
   if (!mkdtemp(pattern)) throw std::runtime_error("cannot make a temporary folder");
   folder_ = std::string(pattern) + "/";
   std::filesystem::permissions(folder_, std::filesystem::perms::all);
   dsn_ = "127.0.0.1:" + folder_ + "HO.FDB";
-  std::vector<std::string> args = {simulatorPath(), "--port",    "0",    "--database", dsn_,
-                                   "--create",      "--machine", machine};
+  std::vector<std::string> args = {"--create", "--machine", machine};
   args.insert(args.end(), options.begin(), options.end());
+  start(args);
+}
+
+void SimProcess::restart(const std::vector<std::string>& options) {
+  delete process_;
+  process_ = nullptr;
+  start(options);
+}
+
+void SimProcess::start(std::vector<std::string> args) {
+  args.insert(args.begin(), {simulatorPath(), "--port", "0", "--database", dsn_});
   process_ = new ChildProcess(args);
   if (!process_->waitFor("listening on 127.0.0.1:")) {
     std::string out = process_->output();
     delete process_;
+    process_ = nullptr;
     throw std::runtime_error("headoffice-sim did not start:\n" + out);
   }
   std::string out = process_->output();

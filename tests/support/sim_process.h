@@ -25,6 +25,7 @@ class ChildProcess {
   std::string output() const;
   // Sends SIGTERM (unless it has ended) and returns the exit status.
   int stop();
+  void signal(int number);
   // Waits for the process to end by itself and returns its exit status.
   int wait();
 
@@ -44,6 +45,9 @@ class SimProcess {
   explicit SimProcess(const std::vector<std::string>& options = {},
                       const std::string& machine = "01,W01,S01");
   ~SimProcess();
+  // Stops the simulator and serves the same database again with these
+  // options, on a new port.
+  void restart(const std::vector<std::string>& options = {});
 
   uint16_t port() const { return port_; }
   const std::string& dsn() const { return dsn_; }
@@ -54,10 +58,17 @@ class SimProcess {
   std::string httpsetIni() const;
 
  private:
+  void start(std::vector<std::string> args);
+
   std::string folder_, dsn_;
   uint16_t port_ = 0;
   ChildProcess* process_ = nullptr;
 };
+
+// Whether a request that a simulator recorded in `dir` (--record) holds
+// `text`; waitForRequest waits up to 20 s for one.
+bool hasRequest(const std::string& dir, const std::string& text);
+bool waitForRequest(const std::string& dir, const std::string& text);
 
 // Where the build put the simulator.
 std::string simulatorPath();

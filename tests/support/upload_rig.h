@@ -2,6 +2,7 @@
 // host that records what the window would show.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,14 @@ class RecordingHost : public UploadHost {
   int timerArms = 0;
 
   void show(const std::string& text) override { boxes.push_back(text); }
-  void memo1Add(const std::string& line) override { memo1.push_back(line); }
+  // Called with every Memo1 line as it is written: a test's way into the
+  // middle of a run.
+  std::function<void(const std::string& line)> onMemo1;
+
+  void memo1Add(const std::string& line) override {
+    memo1.push_back(line);
+    if (onMemo1) onMemo1(line);
+  }
   void memo1Clear() override { memo1.clear(); }
   int memo1LineCount() const override { return static_cast<int>(memo1.size()); }
   void memo2Add(const std::string& line) override { memo2.push_back(line); }

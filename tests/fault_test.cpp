@@ -1,0 +1,129 @@
+// Faults on the way, against the real simulator and the real server: lost
+// replies, a head office that goes away, a till that writes during a run. Each
+// case ends with every record at the head office exactly once and every local
+// row marked.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "tests/support/upload_rig.h"
+
+namespace tavrix {
+namespace {
+
+using Lines = std::vector<std::string>;
+using testing::UploadRig;
+
+struct Tables {
+  std::string local, headOffice;
+};
+
+void expectDelivered(const UploadRig& rig, const std::vector<Tables>& tables) {
+  for (const Tables& t : tables) {
+    EXPECT_EQ(
+        rig.localRows("SELECT COUNT(*) FROM " + t.local + " WHERE TRN_CODE IS DISTINCT FROM 'Y'"),
+        Lines{"0"})
+        << t.local;
+    EXPECT_EQ(rig.headOfficeRows("SELECT COUNT(*) FROM " + t.headOffice),
+              rig.localRows("SELECT COUNT(*) FROM " + t.local))
+        << t.headOffice;
+  }
+}
+
+void runs(UploadRig& rig, int count) {
+  for (int i = 0; i < count; ++i) rig.engine.SpeedButton1Click();
+}
+
+const std::string kSale =
+    "INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO, SAL_AMT) VALUES ('107/03/15','0001',160);"
+    "INSERT INTO LOC_MAST (SAL_DATE, SAL_NO, ORD_NO, PDC_NO, SAL_QTY, U_PRICE) "
+    "  VALUES ('107/03/15','0001','1','P1','1',80);"
+    "INSERT INTO LOC_MAST (SAL_DATE, SAL_NO, ORD_NO, PDC_NO, SAL_QTY, U_PRICE) "
+    "  VALUES ('107/03/15','0001','2','P2','1',80);";
+const std::string kPoints =
+    "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','0001');"
+    "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','0002');"
+    "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','0003');";
+const std::string kDeletions =
+    "INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/14','0001','1');"
+    "INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/15','0001','1');"
+    "INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/15','0002','1');";
+
+TEST(Faults, AReplyLostAfterTheBatchRanNeverDoublesARecord) {
+  struct Case {
+    std::string rows;
+    std::vector<Tables> tables;
+  };
+  for (const Case& c : std::vector<Case>{
+           {kSale, {{"LOC_MAIN", "POS_MASTER"}, {"LOC_MAST", "POS_SUB"}}},
+           {kPoints, {{"POINT_MASTER", "POINT_MASTER"}}},
+           {kDeletions, {{"LOC_DELE", "POS_DELE"}}},
+       }) {
+    UploadRig rig({"--lose", "script:1"});
+    rig.local(c.rows);
+    runs(rig, 3);
+    EXPECT_NE(rig.sim.output().find(" lost"), std::string::npos) << rig.sim.output();
+    expectDelivered(rig, c.tables);
+  }
+}
+
+TEST(Faults, AHeadOfficeThatGoesAwayFailsTheRunAndALaterRunCompletes) {
+  UploadRig rig;
+  rig.local(kPoints + kDeletions);
+  auto gfix = [&](const std::string& what) {
+    std::string command = "gfix " + what + " -user SYSDBA -password quietbell " + rig.sim.dsn();
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  };
+  bool shut = false;
+  rig.host.onMemo1 = [&](const std::string& line) {
+    if (!shut && line.find("POINT_MASTER") != std::string::npos) {
+      gfix("-shut full -force 0");
+      shut = true;
+    }
+  };
+  rig.engine.SpeedButton1Click();
+  ASSERT_TRUE(shut);
+  EXPECT_TRUE(rig.engine.lastRunFailed);
+  EXPECT_EQ(rig.host.memo2.size(), 1u);
+
+  gfix("-online normal");
+  runs(rig, 2);
+  EXPECT_FALSE(rig.engine.lastRunFailed);
+  expectDelivered(rig, {{"POINT_MASTER", "POINT_MASTER"}, {"LOC_DELE", "POS_DELE"}});
+}
+
+TEST(Faults, ARowWrittenAfterThePendingMarkWaitsForTheNextRun) {
+  testing::TempFolder requests;
+  UploadRig rig({"--delay", "script:1000", "--record", requests.path()});
+  rig.local(kDeletions);
+  // While the head office holds back its answer to the day's batch, the till
+  // writes one more row of the same day.
+  std::thread till([&] {
+    if (testing::waitForRequest(requests.path(), "sql_scripts.php"))
+      rig.local("INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/15','0003','1');");
+  });
+  rig.engine.SpeedButton1Click();
+  till.join();
+  EXPECT_EQ(rig.localRows("SELECT SAL_NO, TRN_CODE FROM LOC_DELE WHERE SAL_DATE = '107/03/15' "
+                          "ORDER BY SAL_NO"),
+            (Lines{"0001|Y", "0002|Y", "0003|<null>"}));
+  rig.engine.SpeedButton1Click();
+  expectDelivered(rig, {{"LOC_DELE", "POS_DELE"}});
+}
+
+TEST(Faults, ASecondCardSlipWrittenAfterItsSaleWentTravelsWithTheFirst) {
+  UploadRig rig;
+  rig.local(
+      "INSERT INTO CREDIT_CARD (SAL_DATE, SAL_NO, CARD_NO) VALUES ('107/03/15','0001','4111');");
+  rig.engine.SpeedButton1Click();
+  rig.local(
+      "INSERT INTO CREDIT_CARD (SAL_DATE, SAL_NO, CARD_NO) VALUES ('107/03/15','0001','5222');");
+  rig.engine.SpeedButton1Click();
+  expectDelivered(rig, {{"CREDIT_CARD", "CREDIT_CARD"}});
+  EXPECT_EQ(rig.headOfficeRows("SELECT CARD_NO FROM CREDIT_CARD ORDER BY CARD_NO"),
+            (Lines{"4111", "5222"}));
+}
+
+}  // namespace
+}  // namespace tavrix
