@@ -72,7 +72,7 @@ auto TFormTavrix_OnLine::onWindowThread(F f) const {
 TFormTavrix_OnLine::TFormTavrix_OnLine(TDataModHttp& dataModule, const text::Clock& clock,
                                        Options options)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      engine(*this, dataModule, clock, options.tillFolder),
+      engine(*this, dataModule, clock, options.tillFolder, options.tillFolder),
       options_(std::move(options)),
       clock_(clock) {
   if (!options_.messageBox)
@@ -249,7 +249,7 @@ void TFormTavrix_OnLine::Timer1Timer() {
   Timer1->setInterval(3000);
   if (FirstTickMark == 0 && !CheckBox1->isChecked()) hideToTray();
   FirstTickMark = 999;
-  memo1Add("Timer1...");
+  engine.host.memo1Add("Timer1...");  // through the engine: the run log has it too
   if (mode() == 0) SpeedButton1Click();
 }
 

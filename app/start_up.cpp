@@ -56,6 +56,14 @@ std::string firstLine(const std::string& path) {
 
 }  // namespace
 
+std::string tillDatabase(const std::string& tillFolder) {
+  return "127.0.0.1:" + tillFolder + "Data/POS_LOC.GDB";
+}
+
+std::string readMachineNo(const std::string& tillFolder) {
+  return firstLine(tillFolder + "MCH_NO.TXT");
+}
+
 StartUp startUp(const std::vector<std::string>& args, const std::string& tillFolder,
                 const text::Date& today, localdb::SqlConnection& c) {
   StartUp s;
@@ -65,10 +73,10 @@ StartUp startUp(const std::vector<std::string>& args, const std::string& tillFol
     s.mode = mode < -1 ? -1 : mode > 1 ? 1 : static_cast<int>(mode);
     if (s.mode == 1 && args.size() > 1)
       if (auto date = text::parseDate(args[1])) s.date = *date;
-    s.machineNo = firstLine(tillFolder + "MCH_NO.TXT");
+    s.machineNo = readMachineNo(tillFolder);
 
     c.close();
-    setStartUpParams(c, "127.0.0.1:" + tillFolder + "Data/POS_LOC.GDB");
+    setStartUpParams(c, tillDatabase(tillFolder));
     c.open();
   } catch (const std::exception& e) {
     s.error = e.what();

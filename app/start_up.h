@@ -17,6 +17,13 @@ void setDesignedParams(localdb::SqlConnection& connection);
 // The parameters start-up sets, in their order, for the database at `database`.
 void setStartUpParams(localdb::SqlConnection& connection, const std::string& database);
 
+// The till's database entry: Data/POS_LOC.GDB in the till folder on 127.0.0.1.
+std::string tillDatabase(const std::string& tillFolder);
+
+// The machine number: the first line of MCH_NO.TXT in the till folder, kept
+// exactly as stored. Raises GeneralError when the file is missing or empty.
+std::string readMachineNo(const std::string& tillFolder);
+
 struct StartUp {
   int mode = 0;     // RadioGroup1's index, bounded to -1..1
   text::Date date;  // DateTimePicker1

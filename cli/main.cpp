@@ -4,6 +4,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "platform/text/folders.h"
 #include "platform/text/number_text.h"
 #include "service/FrmDataModHttp.h"
+#include "upload/till_status.h"
 #include "upload/upload_engine.h"
 
 using namespace tavrix;
@@ -21,6 +24,7 @@ using namespace tavrix;
 namespace {
 
 const char kUsage[] = R"(usage: tavrix-upload [mode] [date] [options]
+       tavrix-upload --status [--json]
 
 Uploads the till's records to the head office, as the till program does.
   mode      0: records not yet transferred (default); 1: the deletion log, key
@@ -32,6 +36,11 @@ Options:
                       sales are pending (or a failed run may retry), until the
                       timer stays off
   --intervals A,B     the two timer intervals in ms (default 1000,3000)
+  --status            uploads nothing: shows per data kind the rows waiting in
+                      the till and the oldest date among them, then how the
+                      last run ended (status.json); exit status 1 when the
+                      till's database cannot be read
+  --json              with --status: one JSON object instead of a table
   --help              this text
 The till folder (MCH_NO.TXT, httpset.ini, Data/POS_LOC.GDB) is TAVRIX_HOME,
 or else the folder of this program. Exit status: 0 when the last run ended
@@ -72,6 +81,31 @@ class TerminalHost : public UploadHost {
   int memo1Lines_ = 0;
 };
 
+// --status: the till's database read-only and status.json; nothing is sent.
+int showStatus(bool json) {
+  TillStatus status;
+  status.tillFolder = text::tillFolder();
+  try {
+    status.machineNo = readMachineNo(status.tillFolder);
+  } catch (const std::exception&) {
+    // shown as unreadable; the database may still tell what waits
+  }
+  localdb::SqlConnection till;
+  setStartUpParams(till, tillDatabase(status.tillFolder));
+  try {
+    till.open();
+    status.tables = pendingTables(till);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tavrix-upload: cannot read the till's database: %s\n",
+                 text::big5ToUtf8(e.what()).c_str());
+    return 1;
+  }
+  std::ifstream file(status.tillFolder + "status.json", std::ios::binary);
+  status.lastRun.assign(std::istreambuf_iterator<char>(file), {});
+  std::fputs((json ? statusJson(status) : statusText(status)).c_str(), stdout);
+  return 0;
+}
+
 int usageError(const std::string& what) {
   std::fprintf(stderr, "tavrix-upload: %s\n(tavrix-upload --help shows the usage)\n", what.c_str());
   return 2;
@@ -81,7 +115,7 @@ int usageError(const std::string& what) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> positional;
-  bool autoRun = false;
+  bool autoRun = false, status = false, json = false;
   std::chrono::milliseconds first(1000), next(3000);
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -90,6 +124,10 @@ int main(int argc, char** argv) {
       return 0;
     } else if (arg == "--auto") {
       autoRun = true;
+    } else if (arg == "--status") {
+      status = true;
+    } else if (arg == "--json") {
+      json = true;
     } else if (arg == "--intervals") {
       std::string v = i + 1 < argc ? argv[++i] : "";
       size_t comma = v.find(',');
@@ -108,12 +146,17 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (json && !status) return usageError("--json goes with --status");
+  if (status && (autoRun || !positional.empty()))
+    return usageError("--status takes no mode, date or other option but --json");
+  if (status) return showStatus(json);
+
   stop::takeSignals();
   text::SystemClock clock;
   std::string till = text::tillFolder();
   TerminalHost host;
   TDataModHttp http(clock, host, till, text::rootFolder());
-  UploadEngine engine(host, http, clock, text::rootFolder());
+  UploadEngine engine(host, http, clock, text::rootFolder(), till);
   setDesignedParams(engine.SQLCon_Loc);
 
   StartUp s = startUp(positional, till, clock.now().date, engine.SQLCon_Loc);

@@ -100,7 +100,7 @@ void TDataModHttp::OpenRemote(dataset::DataSet& dataset, std::string_view statem
   try {
     reply = post(QueryURL + "&user_name=" + UserName + "&password=" + Password, form);
   } catch (const HttpFailure& e) {
-    throw SilentAbort(e.what());
+    throw SilentAbort(std::string(e.what()) + " (OpenRemote: " + std::string(statement) + ")");
   }
   if (size_t xml = reply.find("<?xml"); xml != std::string::npos) reply.erase(0, xml);
   if (reply.compare(0, 8, "<RESULT>") == 0) throw GeneralError(reply);
@@ -120,14 +120,18 @@ bool TDataModHttp::ExecRemoteSQL(const StatementBatch& batch) {
     text::writeFile(rootFolder_ + "message.txt", LastMessage);
   } catch (const stop::Stopped&) {
     throw;  // not a connection problem: the program is being stopped
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     // The reply, if one came, is dropped with the failure.
+    LastFailure = std::string("ExecRemoteSQL: ") + e.what();
     LastMessage = kConnectionProblem;
     box_.show(LastMessage);
     text::writeFile(rootFolder_ + "messageerr.txt", LastMessage);
     return false;
   }
-  return LastMessage.find("success") != std::string::npos;
+  bool success = LastMessage.find("success") != std::string::npos;
+  LastFailure =
+      success ? "" : "ExecRemoteSQL: no \"success\" in the reply: " + LastMessage.substr(0, 500);
+  return success;
 }
 
 }  // namespace tavrix

@@ -28,9 +28,9 @@ class TDataModHttp {
 
   // One SELECT, sent upper-cased with CR LF pairs as blanks; the reply packet
   // replaces what `dataset` held. A failed request raises SilentAbort (the
-  // dataset untouched); a "<RESULT>" refusal raises GeneralError with the
-  // reply (dataset untouched); a reply that is no packet raises GeneralError
-  // with the reply and leaves the dataset closed.
+  // dataset untouched; its reason names the statement); a "<RESULT>" refusal raises GeneralError
+  // with the reply (dataset untouched); a reply that is no packet raises GeneralError with the
+  // reply and leaves the dataset closed.
   void OpenRemote(dataset::DataSet& dataset, std::string_view statement);
 
   // Posts the batch to the script endpoint. True when the reply holds
@@ -44,6 +44,9 @@ class TDataModHttp {
   // The last script reply as lines each ending in CR LF, or the
   // connection-problem text.
   std::string LastMessage;
+  // Why the last ExecRemoteSQL returned false: the exchange's own failure,
+  // or the reply that lacked "success". For logs; the window shows none.
+  std::string LastFailure;
   HttpClient IdHTTP1;
 
  private:

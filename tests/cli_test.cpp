@@ -1,6 +1,8 @@
 // tavrix-upload as a person at a terminal runs it.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <csignal>
 #include <cstdlib>
 
@@ -10,6 +12,7 @@
 #include "tests/support/service_fixture.h"
 #include "tests/support/sim_process.h"
 #include "tools/fixtures/till_fixture.h"
+#include "upload/kind_tables.h"
 
 namespace tavrix {
 namespace {
@@ -63,7 +66,7 @@ void expectEveryRecordDelivered(const std::string& tillDsn, const std::string& h
     q.open();
     return q.field(0).asString();
   };
-  for (const fixtures::KindTables& t : fixtures::kindTables()) {
+  for (const KindTable& t : kindTables()) {
     std::string local = t.local;
     EXPECT_EQ(count(till, "SELECT COUNT(*) FROM " + local + " WHERE TRN_CODE IS DISTINCT FROM 'Y'"),
               "0")
@@ -105,6 +108,39 @@ TEST(TavrixUpload, ASignalStopsARunThatWaitsOnTheHeadOffice) {
     EXPECT_EQ(rest.wait(), 0) << rest.output();
     expectEveryRecordDelivered(tillDsn, sim.dsn());
   }
+}
+
+TEST(TavrixUpload, StatusTellsWhatWaitsAndHowTheLastRunEnded) {
+  SimProcess sim;
+  Till till(sim);
+  ChildProcess before({upload(), "--status", "--json"});
+  EXPECT_EQ(before.wait(), 0);
+  nlohmann::json j = nlohmann::json::parse(before.output());
+  EXPECT_EQ(j["till"], till.folder.path() + "till/");
+  EXPECT_EQ(j["machine"], "01");
+  ASSERT_EQ(j["kinds"].size(), kindTables().size());
+  EXPECT_EQ(
+      j["kinds"][0],
+      (nlohmann::json{
+          {"name", "sales"}, {"table", "LOC_MAIN"}, {"pending", 5}, {"oldest", "107/03/15"}}));
+  EXPECT_TRUE(j["lastRun"].is_null());
+  EXPECT_TRUE(sim.output().find("#") == std::string::npos);  // it contacted nobody
+
+  ChildProcess run({upload()});
+  EXPECT_EQ(run.wait(), 0);
+  ChildProcess after({upload(), "--status"});
+  EXPECT_EQ(after.wait(), 0);
+  EXPECT_NE(after.output().find("sales         LOC_MAIN              4  107/03/15\n"),
+            std::string::npos)
+      << after.output();
+  EXPECT_NE(after.output().find("\nlast run    ok, "), std::string::npos);
+
+  ::setenv("TAVRIX_HOME", (till.folder.path() + "nowhere").c_str(), 1);
+  ChildProcess unreadable({upload(), "--status"});
+  EXPECT_EQ(unreadable.wait(), 1);
+  EXPECT_NE(unreadable.output().find("cannot read the till's database"), std::string::npos);
+  ChildProcess bad({upload(), "--json"});
+  EXPECT_EQ(bad.wait(), 2);
 }
 
 TEST(TavrixUpload, FailuresAndUsage) {

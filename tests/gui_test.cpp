@@ -167,6 +167,8 @@ TEST(Window, ATickOrF1DuringARunStartsNothingAndF6WaitsForTheRun) {
   std::string memo = gui.memo1();
   EXPECT_EQ(std::count(memo.begin(), memo.end(), '\n'), 3) << memo;  // one run's three lines
   EXPECT_NE(memo.find("Timer1..."), std::string::npos);
+  EXPECT_NE(gui.folder.read("log/20180315.log").find("09:00:00 Memo1 Timer1...\r\n"),
+            std::string::npos);  // the window's own line reaches the run log too
   EXPECT_TRUE(waitUntil([&] { return !gui.window->isVisible(); }));  // closed after the run
 }
 

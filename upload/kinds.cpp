@@ -5,6 +5,7 @@ namespace tavrix {
 using R = CopyRule;
 
 const RecordKind kPointRecords = {
+    .name = "points",
     .headerLine = " 點數記錄資料上傳中..!",
     .passLine = nullptr,
     .probe = "SELECT FIRST 1 * FROM POINT_MASTER WHERE SAL_DATE = '0000/00/00' ",
@@ -35,11 +36,14 @@ const RecordKind kPointRecords = {
 };
 
 const RecordKind kStoredValueRecords = {
+    .name = "storedValue",
     .headerLine = " 儲值記錄資料上傳中..!",
     .passLine = nullptr,
     .probe = "SELECT FIRST 1 * FROM DECCASH_SUB WHERE SAL_DATE = '0000/00/00' ",
     .pick = "select FIRST 1 * FROM DECCASH_SUB WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ",
-    .rowsOfKey = "SELECT * FROM DECCASH_SUB WHERE SAL_DATE = '{date}' AND SAL_NO = '{no}' AND ICCARD_ID = '{card}'",
+    .rowsOfKey =
+        "SELECT * FROM DECCASH_SUB WHERE SAL_DATE = '{date}' AND SAL_NO = '{no}' AND ICCARD_ID = "
+        "'{card}'",
     .progressSuffix = "...DECCASH_SUB",
     .columns = {{"SAL_DATE", "SAL_DATE", R::Text},
                 {"SAL_NO", "SAL_NO", R::Text},
@@ -70,6 +74,7 @@ const RecordKind kStoredValueRecords = {
 };
 
 const RecordKind kCreditCardRecords = {
+    .name = "cardSlips",
     .headerLine = " 信用卡檔上傳中..!",
     .passLine = " 信用卡檔上傳中..!1",
     .probe = "SELECT FIRST 1 * FROM CREDIT_CARD WHERE SAL_DATE = '0000/00/00' ",
@@ -114,6 +119,7 @@ const RecordKind kCreditCardRecords = {
 };
 
 const DateBatchedKind kDeletionLog = {
+    .name = "deletions",
     .headerLine = " 刪檔記錄上傳中..!",
     .probe = "SELECT FIRST 1 * FROM POS_DELE WHERE SAL_DATE = '0000/00/00' ",
     .pendingMark = "UPDATE LOC_DELE SET TRN_CODE = '*' WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ",
@@ -142,6 +148,7 @@ const DateBatchedKind kDeletionLog = {
 };
 
 const DateBatchedKind kKeyLog = {
+    .name = "keys",
     .headerLine = " 按鍵記錄上傳中..!",
     .probe = "SELECT FIRST 1 * FROM POS_KEY WHERE SAL_DATE = '0000/00/00' ",
     .pendingMark = "UPDATE LOC_KEY SET TRN_CODE = '*' WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ",
@@ -164,6 +171,7 @@ const DateBatchedKind kKeyLog = {
 };
 
 const DateBatchedKind kClockInRecords = {
+    .name = "clockIns",
     .headerLine = " 打卡資料上傳中..!",
     .probe = "SELECT FIRST 1 * FROM POS_DAY WHERE INI_DATE = '0000/00/00' ",
     .pendingMark = "UPDATE LOC_DAY SET TRN_CODE = '*' WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ",

@@ -16,6 +16,7 @@ constexpr int kFailureBudget = 5;
 // A kind sent one local row at a time into one head-office table, each row
 // verified before it is marked.
 struct RecordKind {
+  const char* name;  // for the run log and status.json
   const char* headerLine;
   const char* passLine;  // written before every pick; nullptr for none
   const char* probe;
@@ -37,6 +38,7 @@ struct RecordKind {
 // A kind sent one date at a time: the rows to send get the pending mark, each
 // date goes in one batch, and a successful post marks the date.
 struct DateBatchedKind {
+  const char* name;
   const char* headerLine;
   const char* probe;
   const char* pendingMark;        // not-yet-transferred mode

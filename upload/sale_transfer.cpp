@@ -5,11 +5,13 @@
 #include "platform/text/folders.h"
 #include "service/insert_sql.h"
 #include "upload/statement_template.h"
+#include "upload/transfer_cycle.h"
 #include "upload/upload_engine.h"
 
 namespace tavrix {
 
 const SaleKind kSalesKind = {
+    .name = "sales",
     .shape = {kSales, "SELECT * FROM LOC_MAST  WHERE   SAL_DATE = '", "select *  From Loc_Pdc "},
     .headerLine = " 銷售資料上傳中..!",
     .probeHeader = "SELECT FIRST 1 * FROM POS_MASTER WHERE SAL_DATE = '0000/00/00' ",
@@ -35,6 +37,7 @@ const SaleKind kSalesKind = {
 
 // A void also withdraws the sale and its points from the head office.
 const SaleKind kVoidedSalesKind = {
+    .name = "voids",
     .shape = {kVoidedSales, "SELECT * FROM LOC_MASD  WHERE   SAL_DATE = '",
               "select *  From Loc_Pdc  "},
     .headerLine = " 銷售作廢上傳中..!",
@@ -68,6 +71,7 @@ const SaleKind kVoidedSalesKind = {
 };
 
 const SaleKind kExchangesKind = {
+    .name = "exchanges",
     .shape = {kExchanges, "SELECT * FROM LOC_MAST_CHG  WHERE   SAL_DATE = '",
               "select *  From Loc_Pdc "},
     .headerLine = " 兌換資料上傳中..!",
@@ -121,8 +125,9 @@ bool pick(UploadEngine& e, const SaleKind& kind, Sale& sale) {
   e.openLocal(e.SQL_DataMain, kind.pick);
   if (e.SQL_DataMain.eof()) return false;
   sale.date = e.SQL_DataMain.fieldByName("SAL_DATE").asString();
-  sale.ad = ROCToDate(sale.date);
   sale.no = e.SQL_DataMain.fieldByName("SAL_NO").asString();
+  e.working(kind.name, sale.date + "_" + sale.no);
+  sale.ad = ROCToDate(sale.date);
   return true;
 }
 
@@ -145,29 +150,45 @@ void buildBatch(UploadEngine& e, const SaleKind& kind, Sale& sale) {
 }
 
 // Exactly one header and as many lines as were sent; both queries always go.
-bool verify(UploadEngine& e, const SaleKind& kind, const Sale& sale) {
+bool verify(UploadEngine& e, const SaleKind& kind, const Sale& sale, std::string& failure) {
   e.http.OpenRemote(e.ClientDataSet1, expand(kind.verifyHeader, sale));
   int headers = e.ClientDataSet1.recordCount();
   e.http.OpenRemote(e.ClientDataSet1, expand(kind.verifyLines, sale));
   int lines = e.ClientDataSet1.recordCount();
+  if (headers != 1) failure = heldOfSent(headers, 1) + " (headers)";
+  if (static_cast<size_t>(lines) != sale.lines)
+    failure = heldOfSent(lines, static_cast<int>(sale.lines)) + " (lines)";
   return headers == 1 && static_cast<size_t>(lines) == sale.lines;
+}
+
+// Posts the batch and verifies it; on failure `failure` says why.
+bool postAndVerify(UploadEngine& e, const SaleKind& kind, const Sale& sale, std::string& failure) {
+  if (!e.http.ExecRemoteSQL(e.BatchList)) {
+    failure = e.http.LastFailure;
+    return false;
+  }
+  return verify(e, kind, sale, failure);
 }
 
 void mark(UploadEngine& e, const SaleKind& kind, const Sale& sale) {
   // Two statements, each committed by itself: the header's first.
   e.runLocal(expand(kind.markHeader, sale));
   e.runLocal(expand(kind.markLines, sale));
+  e.confirmed(kind.name, 1);
 }
 
 void transferWithBudget(UploadEngine& e, const SaleKind& kind) {
   e.host.memo1Add(text::B5(kind.headerLine));
+  e.working(kind.name, "");
   probe(e, kind);
   Sale sale;
-  for (int attempts = 0; attempts < kFailureBudget && pick(e, kind, sale);) {
+  std::string failure;
+  int attempts = 0;
+  while (attempts < kFailureBudget && pick(e, kind, sale)) {
     e.host.memo1Add(sale.progress("..."));
     stage(e, kind, sale);
     buildBatch(e, kind, sale);
-    if (!e.http.ExecRemoteSQL(e.BatchList) || !verify(e, kind, sale)) {
+    if (!postAndVerify(e, kind, sale, failure)) {
       ++attempts;
       continue;
     }
@@ -175,6 +196,7 @@ void transferWithBudget(UploadEngine& e, const SaleKind& kind) {
     if (kind.markedLine) e.host.memo1Add(expand(kind.markedLine, sale));
     attempts = 0;
   }
+  if (attempts >= kFailureBudget) e.stuck(kind.name, sale.date + "_" + sale.no, failure);
 }
 
 }  // namespace
@@ -182,6 +204,7 @@ void transferWithBudget(UploadEngine& e, const SaleKind& kind) {
 void TransferSales(UploadEngine& e) {
   const SaleKind& kind = kSalesKind;
   e.host.memo1Add(text::B5(kind.headerLine));
+  e.working(kind.name, "");
   probe(e, kind);
   Sale sale;
   if (pick(e, kind, sale)) {
@@ -191,13 +214,16 @@ void TransferSales(UploadEngine& e) {
     buildBatch(e, kind, sale);
     e.host.memo1Add(sale.progress("..Batch"));
     bool posted = e.http.ExecRemoteSQL(e.BatchList);
+    // Its one attempt of the run: a failed sale is stuck until the next run.
+    std::string failure = e.http.LastFailure;
     if (posted) {
-      bool verified = verify(e, kind, sale);
+      bool verified = verify(e, kind, sale, failure);
       if (verified) mark(e, kind, sale);
       // The log says what happened: NG where the classic log said OK anyway.
       e.host.memo1Add(sale.progress(verified ? "...>>>>>OK" : "...>>>>>NG"));
     }
     e.host.memo1Add(sale.progress(posted ? "..Batch..OK" : "..Batch..NG"));
+    if (!failure.empty()) e.stuck(kind.name, sale.date + "_" + sale.no, failure);
   }
   e.host.memo1Add("   >>All OK..");
 }

@@ -14,6 +14,7 @@ class UploadEngine;
 // Texts with Chinese are UTF-8 and become Big5 when written. Templates take
 // {date} (the local ROC date text), {ad} (its AD form) and {no}.
 struct SaleKind {
+  const char* name;  // for the run log and status.json
   SaleShape shape;
   const char* headerLine;
   const char* probeHeader;

@@ -9,20 +9,30 @@
 
 namespace tavrix {
 
+std::string heldOfSent(int held, int sent) {
+  return "verification: the head office holds " + std::to_string(held) + " rows of the " +
+         std::to_string(sent) + " sent";
+}
+
 void transferRecords(UploadEngine& e, const RecordKind& kind) {
   e.host.memo1Add(text::B5(kind.headerLine));
+  e.working(kind.name, "");
   e.http.OpenRemote(e.CDS_PointMaster, kind.probe);
 
-  for (int attempts = 0; attempts < kFailureBudget;) {
+  std::string record, failure;  // the record in hand and why its last pass failed
+  int attempts = 0;
+  while (attempts < kFailureBudget) {
     if (kind.passLine) e.host.memo1Add(text::B5(kind.passLine));
     e.openLocal(e.SQL_DataPoint, kind.pick);
     if (e.SQL_DataPoint.eof()) break;
 
     std::string date = e.SQL_DataPoint.fieldByName("SAL_DATE").asString();
-    std::string ad = kind.convertsDate ? ROCToDate(date) : date;
     std::string no = e.SQL_DataPoint.fieldByName("SAL_NO").asString();
     std::string card =
         kind.cardColumn ? e.SQL_DataPoint.fieldByName(kind.cardColumn).asString() : "";
+    record = date + "_" + no + (kind.cardColumn ? "_" + card : "");
+    e.working(kind.name, record);
+    std::string ad = kind.convertsDate ? ROCToDate(date) : date;
     auto key = [&](std::string_view name) -> std::string {
       return name == "date" ? date : name == "ad" ? ad : name == "no" ? no : card;
     };
@@ -46,21 +56,27 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
     text::writeFile(e.rootFolder + kind.copyFile, batchText(e.BatchList));
 
     if (!e.http.ExecRemoteSQL(e.BatchList)) {
+      failure = e.http.LastFailure;
       ++attempts;
       continue;
     }
     e.http.OpenRemote(e.ClientDataSet1, expand(kind.verification, key));
-    if (e.ClientDataSet1.recordCount() != e.CDS_PointMaster.recordCount()) {
+    int sent = e.CDS_PointMaster.recordCount();
+    if (e.ClientDataSet1.recordCount() != sent) {
+      failure = heldOfSent(e.ClientDataSet1.recordCount(), sent);
       ++attempts;
       continue;
     }
     e.runLocal(expand(kind.mark, key));
+    e.confirmed(kind.name, sent);
     attempts = 0;
   }
+  if (attempts >= kFailureBudget) e.stuck(kind.name, record, failure);
 }
 
 void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
   e.host.memo1Add(text::B5(kind.headerLine));
+  e.working(kind.name, "");
   e.http.OpenRemote(e.CDS_PosMaster, kind.probe);
 
   switch (e.host.mode()) {
@@ -78,6 +94,7 @@ void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
   for (; !e.SQL_GROUP.eof(); e.SQL_GROUP.next()) {
     std::string group = e.SQL_GROUP.field(0).asString();
     auto groupKey = [&](std::string_view) { return group; };
+    e.working(kind.name, group);
     e.openLocal(e.SQL_DataMain, expand(kind.rowsOfDate, groupKey));
     if (e.SQL_DataMain.eof()) continue;
 
@@ -96,7 +113,12 @@ void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
       for (const char* line : kind.deleteLines) e.BatchList.push_back(expand(line, staged));
       e.BatchList.push_back(BuildInsertSQL(e.CDS_PosMaster, kind.table) + ";");
     }
-    if (e.http.ExecRemoteSQL(e.BatchList)) e.runLocal(expand(kind.mark, groupKey));
+    if (e.http.ExecRemoteSQL(e.BatchList)) {
+      e.runLocal(expand(kind.mark, groupKey));
+      e.confirmed(kind.name, e.CDS_PosMaster.recordCount());
+    } else {
+      e.stuck(kind.name, group, e.http.LastFailure);
+    }
   }
 }
 

@@ -2,14 +2,16 @@
 // batch, post, verify, mark.
 #pragma once
 
+#include <string>
+
 #include "upload/kinds.h"
 
 namespace tavrix {
 
 class UploadEngine;
 
-// Row by row: each pass picks the first row not yet transferred, sends it and
-// marks it once the head office holds exactly one copy. Five failed passes in
+// Row by row: each pass picks the first row not yet transferred, sends it with
+// every row of its key and marks them once the head office holds as many. Five failed passes in
 // a row end the kind for this run.
 void transferRecords(UploadEngine& engine, const RecordKind& kind);
 
@@ -17,5 +19,8 @@ void transferRecords(UploadEngine& engine, const RecordKind& kind);
 // in one batch and marks the date transferred when the service answered
 // success.
 void transferByDate(UploadEngine& engine, const DateBatchedKind& kind);
+
+// Why a verification failed, for the run log and status.json.
+std::string heldOfSent(int held, int sent);
 
 }  // namespace tavrix

@@ -1,10 +1,12 @@
 #include "upload/upload_engine.h"
 
 #include <array>
+#include <cstdio>
 #include <functional>
 
 #include "app/calendar.h"
 #include "platform/errors.h"
+#include "platform/localdb/ib_status.h"
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "upload/sale_transfer.h"
@@ -31,14 +33,33 @@ const std::array<std::function<void(UploadEngine&)>, 9> kTransfers = {
     nullptr,
 };
 
+// A local failure names the statement, for the run log and status.json.
+GeneralError inStatement(const std::exception& e, const std::string& statement) {
+  return GeneralError(std::string(e.what()) + " (local statement: " + statement + ")");
+}
+
+// 2018-03-15 12:34:56
+std::string isoTime(const text::DateTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.date.year, t.date.month,
+                t.date.day, t.time.hour, t.time.minute, t.time.second);
+  return text;
+}
+
 const char kPendingSales[] =
     "select FIRST 1 * FROM LOC_MAIN WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ";
 
 }  // namespace
 
-UploadEngine::UploadEngine(UploadHost& h, TDataModHttp& service, const text::Clock& c,
-                           std::string root)
-    : host(h), http(service), clock(c), rootFolder(std::move(root)) {}
+UploadEngine::UploadEngine(UploadHost& window, TDataModHttp& service, const text::Clock& c,
+                           std::string root, std::string till)
+    : runLog(c, till),
+      loggedHost_(window, runLog),
+      host(loggedHost_),
+      http(service),
+      clock(c),
+      rootFolder(std::move(root)),
+      tillFolder(std::move(till)) {}
 
 std::string UploadEngine::stamp() const {
   return text::formatStamp(clock.now());
@@ -47,6 +68,8 @@ std::string UploadEngine::stamp() const {
 void UploadEngine::SpeedButton1Click() {
   if (Busy == 1 || !http.created() || stop::requested()) return;
   Busy = 1;
+  lastRun = RunStatus{};
+  lastRun.started = isoTime(clock.now());
   if (host.memo1LineCount() >= 30) host.memo1Clear();
   host.memo1Add(stamp());
   try {
@@ -73,19 +96,57 @@ void UploadEngine::SpeedButton1Click() {
     }
     endOfRun();
     lastRunFailed = false;
+    runEnded("ok", "");
   } catch (const stop::Stopped&) {
     // Stopped from outside: every row stays as it is at this moment, as after
     // a failure, and nothing is re-armed; the program is ending.
     Busy = 0;
+    runLog.write("Stop", "stopped from outside");
+    runEnded("stopped", "");
   } catch (const std::exception& e) {
     // One handler for everything: the run ends here, silently but for Memo2.
     host.memo2Add(text::B5("錯誤的連線(主機)..") + stamp());
     Busy = 0;
     ++FailCount;
+    lastRun.timerArmed = FailCount < 3;
     if (FailCount < 3) host.armTimer1();
     lastRunFailed = true;
     lastFailure = e.what();
+    // Memo2 keeps its one line; the log and status.json say why.
+    runLog.write("Error", lastFailure);
+    runEnded("failed", lastFailure);
   }
+}
+
+void UploadEngine::runEnded(const char* result, const std::string& reason) {
+  lastRun.ended = isoTime(clock.now());
+  lastRun.result = result;
+  lastRun.reason = text::big5ToUtf8(reason);
+  if (lastRun.result == "ok") {
+    lastRun.failedKind.clear();
+    lastRun.failedKey.clear();
+  }
+  lastRun.failCount = FailCount;
+  try {
+    writeStatusFile(tillFolder + "status.json", lastRun);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tavrix: %s (the runs go on without it)\n", e.what());
+  }
+}
+
+void UploadEngine::working(const char* kind, const std::string& key) {
+  lastRun.failedKind = kind;
+  lastRun.failedKey = text::big5ToUtf8(key);
+}
+
+void UploadEngine::confirmed(const char* kind, int records) {
+  lastRun.countSent(kind, records);
+}
+
+void UploadEngine::stuck(const char* kind, const std::string& key, const std::string& reason) {
+  std::string why = reason;
+  while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+  lastRun.stuck.push_back({kind, text::big5ToUtf8(key), text::big5ToUtf8(why)});
 }
 
 void UploadEngine::walkCheckList() {
@@ -103,6 +164,7 @@ void UploadEngine::endOfRun() {
   // The count covers every pending sale, not the one row FIRST 1 returns.
   openLocal(SQL_DataMain, kPendingSales);
   int64_t pending = SQL_DataMain.recordCount();
+  lastRun.timerArmed = pending > 0;
   if (pending > 0) host.armTimer1();
   host.memo1Add("Record:" + std::to_string(pending));
 }
@@ -111,14 +173,22 @@ void UploadEngine::openLocal(localdb::SqlQuery& query, const std::string& statem
   stop::checkpoint();
   query.close();
   query.setSql(statement);
-  query.open();
+  try {
+    query.open();
+  } catch (const localdb::DatabaseError& e) {
+    throw inStatement(e, statement);
+  }
 }
 
 void UploadEngine::runLocal(const std::string& statement) {
   SQLQuery1.close();
   SQLQuery1.sql().clear();
   SQLQuery1.sql().add(statement);
-  SQLQuery1.execute();
+  try {
+    SQLQuery1.execute();
+  } catch (const localdb::DatabaseError& e) {
+    throw inStatement(e, statement);
+  }
 }
 
 void UploadEngine::Timer1Tick() {

@@ -12,14 +12,17 @@
 #include "platform/text/clock.h"
 #include "service/FrmDataModHttp.h"
 #include "upload/host.h"
+#include "upload/run_log.h"
+#include "upload/run_status.h"
 
 namespace tavrix {
 
 class UploadEngine {
  public:
-  // `rootFolder` stands for C:\ and receives the batch copy files.
-  UploadEngine(UploadHost& host, TDataModHttp& http, const text::Clock& clock,
-               std::string rootFolder);
+  // `rootFolder` stands for C:\ and receives the batch copy files; the till
+  // folder receives the run log (log/) and the last run's status.json.
+  UploadEngine(UploadHost& window, TDataModHttp& http, const text::Clock& clock,
+               std::string rootFolder, std::string tillFolder);
 
   // SpeedButton1Click's work: one upload run over every data kind. A failure
   // anywhere ends the run with a line in Memo2 and may re-arm Timer1. Runs
@@ -48,6 +51,15 @@ class UploadEngine {
   bool lastRunFailed = false;
   std::string lastFailure;
 
+  // The run under way, or the last one; status.json once it has ended.
+  RunStatus lastRun;
+  // What the kinds report as they go: the record in hand (a key as its
+  // progress line shows it), records the head office confirmed, and a record
+  // that failed every pass the run allows it. Texts are Big5.
+  void working(const char* kind, const std::string& key);
+  void confirmed(const char* kind, int records);
+  void stuck(const char* kind, const std::string& key, const std::string& reason);
+
   // Values of one run.
   StatementBatch BatchList;
   std::string StockId, StoreId, OneDayDate;
@@ -59,14 +71,22 @@ class UploadEngine {
   localdb::SqlStatement SQLQuery1{SQLCon_Loc};
   dataset::DataSet CDS_PosMaster, CDS_PosSub, CDS_PointMaster, ClientDataSet1;
 
-  UploadHost& host;
+  RunLog runLog;
+
+ private:
+  LoggedHost loggedHost_;
+
+ public:
+  UploadHost& host;  // the window, every memo line also in the run log
   TDataModHttp& http;
   const text::Clock& clock;
   const std::string rootFolder;
+  const std::string tillFolder;
 
  private:
   void walkCheckList();
   void endOfRun();
+  void runEnded(const char* result, const std::string& reason);
   std::string stamp() const;
 };
 

@@ -60,7 +60,7 @@ struct UploadRig {
   FixedClock clock{fixedMoment()};
   RecordingHost host;
   TDataModHttp http{clock, host, folder.path(), folder.path()};
-  UploadEngine engine{host, http, clock, folder.path()};
+  UploadEngine engine{host, http, clock, folder.path(), folder.path()};
 };
 
 }  // namespace tavrix::testing

@@ -1,0 +1,64 @@
+// The run log on disk: every line either memo receives, one file a day in the
+// till's log/ folder, so a till that stops uploading can be read without
+// walking to it. Big5 with CR LF, like the till's other files.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "platform/text/clock.h"
+#include "upload/host.h"
+
+namespace tavrix {
+
+class RunLog {
+ public:
+  // Removes day files older than kKeptDays from `tillFolder`/log/.
+  RunLog(const text::Clock& clock, std::string tillFolder);
+
+  static constexpr int kKeptDays = 30;
+
+  // Appends "hh:nn:ss <source> <line>" to today's file. A log that cannot be
+  // written never fails or slows a run: one warning on stderr, and no more.
+  void write(std::string_view source, std::string_view line);
+
+ private:
+  void warn(const std::string& what);
+
+  const text::Clock& clock_;
+  const std::string folder_;
+  std::mutex mutex_;
+  bool warned_ = false;
+};
+
+// The window (or terminal) as the run sees it: every memo line also goes to
+// the run log.
+class LoggedHost : public UploadHost {
+ public:
+  LoggedHost(UploadHost& inner, RunLog& log) : inner_(inner), log_(log) {}
+
+  void show(const std::string& text) override { inner_.show(text); }
+  void memo1Add(const std::string& line) override {
+    log_.write("Memo1", line);
+    inner_.memo1Add(line);
+  }
+  void memo1Clear() override { inner_.memo1Clear(); }
+  int memo1LineCount() const override { return inner_.memo1LineCount(); }
+  void memo2Add(const std::string& line) override {
+    log_.write("Memo2", line);
+    inner_.memo2Add(line);
+  }
+  void setCaption(const std::string& caption) override { inner_.setCaption(caption); }
+  int checkItemCount() const override { return inner_.checkItemCount(); }
+  void tickCheckItem(int index) override { inner_.tickCheckItem(index); }
+  int mode() const override { return inner_.mode(); }
+  text::Date oneDayDate() const override { return inner_.oneDayDate(); }
+  void armTimer1() override { inner_.armTimer1(); }
+
+ private:
+  UploadHost& inner_;
+  RunLog& log_;
+};
+
+}  // namespace tavrix
