@@ -11,9 +11,9 @@
 
 #include <type_traits>
 
-#include "app/start_up.h"
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
+#include "upload/start_up.h"
 
 namespace tavrix {
 

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/start_up.h"
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "platform/text/clock.h"
 #include "platform/text/folders.h"
 #include "platform/text/number_text.h"
 #include "service/FrmDataModHttp.h"
+#include "upload/start_up.h"
 #include "upload/till_status.h"
 #include "upload/upload_engine.h"
 

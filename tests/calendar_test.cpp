@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/calendar.h"
+#include "platform/text/calendar.h"
 #include "tests/support/error_text.h"
 
 namespace tavrix {

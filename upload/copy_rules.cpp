@@ -1,6 +1,6 @@
 #include "upload/copy_rules.h"
 
-#include "app/calendar.h"
+#include "platform/text/calendar.h"
 #include "platform/text/number_text.h"
 
 namespace tavrix {

@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/calendar.h"
 #include "platform/text/big5.h"
+#include "platform/text/calendar.h"
 #include "platform/text/number_text.h"
 #include "upload/statement_template.h"
 #include "upload/upload_engine.h"

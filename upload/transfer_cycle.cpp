@@ -1,7 +1,7 @@
 #include "upload/transfer_cycle.h"
 
-#include "app/calendar.h"
 #include "platform/text/big5.h"
+#include "platform/text/calendar.h"
 #include "platform/text/folders.h"
 #include "service/insert_sql.h"
 #include "upload/statement_template.h"

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/calendar.h"
 #include "platform/errors.h"
 #include "platform/localdb/ib_status.h"
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
+#include "platform/text/calendar.h"
 #include "upload/sale_transfer.h"
 #include "upload/statement_template.h"
 #include "upload/transfer_cycle.h"

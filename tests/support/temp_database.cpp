@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "app/start_up.h"
 #include "platform/localdb/admin.h"
+#include "upload/start_up.h"
 
 namespace tavrix::testing {
 

@@ -1,4 +1,4 @@
-#include "app/start_up.h"
+#include "upload/start_up.h"
 
 #include <cerrno>
 #include <cstring>
