@@ -2,6 +2,7 @@
 
 #include <ibase.h>
 
+#include "platform/localdb/client.h"
 #include "platform/localdb/connection.h"
 #include "platform/localdb/ib_status.h"
 #include "platform/localdb/sql_lexer.h"
@@ -17,9 +18,9 @@ void createDatabase(const std::string& dsn, const std::string& user, const std::
   ISC_STATUS_ARRAY status;
   isc_db_handle db = 0;
   isc_tr_handle tr = 0;
-  isc_dsql_execute_immediate(status, &db, &tr, 0, sql.c_str(), SQL_DIALECT_V6, nullptr);
+  client().isc_dsql_execute_immediate(status, &db, &tr, 0, sql.c_str(), SQL_DIALECT_V6, nullptr);
   check(status);
-  isc_detach_database(status, &db);
+  client().isc_detach_database(status, &db);
   check(status);
 
   // These databases serve development, tests and demos: a commit need not
@@ -33,9 +34,10 @@ void createDatabase(const std::string& dsn, const std::string& user, const std::
   add(isc_dpb_user_name, user);
   add(isc_dpb_password, password);
   add(isc_dpb_force_write, std::string(1, '\0'));
-  isc_attach_database(status, 0, dsn.c_str(), &db, static_cast<short>(dpb.size()), dpb.data());
+  client().isc_attach_database(status, 0, dsn.c_str(), &db, static_cast<short>(dpb.size()),
+                               dpb.data());
   check(status);
-  isc_detach_database(status, &db);
+  client().isc_detach_database(status, &db);
   check(status);
 }
 
@@ -46,7 +48,7 @@ void dropDatabase(const std::string& dsn, const std::string& user, const std::st
   connection.setParam("Password", password);
   connection.open();
   ISC_STATUS_ARRAY status;
-  isc_drop_database(status, connection.handle());
+  client().isc_drop_database(status, connection.handle());
   check(status);
   *connection.handle() = 0;  // dropping also detached it
 }

@@ -1,5 +1,6 @@
 #include "platform/localdb/connection.h"
 
+#include "platform/localdb/client.h"
 #include "platform/localdb/ib_status.h"
 #include "platform/localdb/query.h"
 #include "platform/text/ascii.h"
@@ -65,8 +66,8 @@ void SqlConnection::open() {
 
   std::string database = param("Database");
   ISC_STATUS_ARRAY status;
-  isc_attach_database(status, 0, database.c_str(), &db_, static_cast<short>(dpb.size()),
-                      dpb.data());
+  client().isc_attach_database(status, 0, database.c_str(), &db_, static_cast<short>(dpb.size()),
+                               dpb.data());
   if (status[0] == 1 && status[1] != 0) {
     db_ = 0;
     check(status);
@@ -89,7 +90,7 @@ void SqlConnection::close() {
   for (SqlQuery* q : std::set<SqlQuery*>(queries_)) q->close();
   if (!connected()) return;
   ISC_STATUS_ARRAY status;
-  isc_detach_database(status, &db_);
+  client().isc_detach_database(status, &db_);
   db_ = 0;
 }
 
@@ -105,8 +106,8 @@ Transaction::Transaction(SqlConnection& connection, Access access) {
   std::string tpb{static_cast<char>(isc_tpb_version3),
                   static_cast<char>(access == Access::ReadOnly ? isc_tpb_read : isc_tpb_write)};
   tpb += connection.isolationParams();
-  isc_start_transaction(status, &tr_, 1, connection.handle(),
-                        static_cast<unsigned short>(tpb.size()), tpb.data());
+  client().isc_start_transaction(status, &tr_, 1, connection.handle(),
+                                 static_cast<unsigned short>(tpb.size()), tpb.data());
   check(status);
 }
 
@@ -116,7 +117,7 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
   ISC_STATUS_ARRAY status;
-  isc_commit_transaction(status, &tr_);
+  client().isc_commit_transaction(status, &tr_);
   check(status);
   tr_ = 0;
 }
@@ -124,7 +125,7 @@ void Transaction::commit() {
 void Transaction::rollback() noexcept {
   if (tr_ == 0) return;
   ISC_STATUS_ARRAY status;
-  isc_rollback_transaction(status, &tr_);
+  client().isc_rollback_transaction(status, &tr_);
   tr_ = 0;
 }
 

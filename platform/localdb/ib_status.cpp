@@ -1,12 +1,14 @@
 #include "platform/localdb/ib_status.h"
 
+#include "platform/localdb/client.h"
+
 namespace tavrix::localdb {
 
 std::string statusMessage(const ISC_STATUS* status) {
   std::string message;
   const ISC_STATUS* cursor = status;
   char line[1024];
-  while (fb_interpret(line, sizeof line, &cursor) > 0) {
+  while (client().interpret(line, sizeof line, &cursor) > 0) {
     if (!message.empty()) message += '\n';
     message += line;
   }
@@ -32,7 +34,8 @@ bool saysConnectionLost(const ISC_STATUS* status) {
 
 void check(const ISC_STATUS* status) {
   if (status[0] == 1 && status[1] != 0)
-    throw DatabaseError(statusMessage(status), isc_sqlcode(status), saysConnectionLost(status));
+    throw DatabaseError(statusMessage(status), client().isc_sqlcode(status),
+                        saysConnectionLost(status));
 }
 
 }  // namespace tavrix::localdb

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/errors.h"
+#include "platform/localdb/client.h"
 #include "platform/localdb/connection.h"
 #include "platform/localdb/ib_status.h"
 #include "platform/text/ascii.h"
@@ -113,22 +114,22 @@ Value number(int64_t raw, int scale) {
 std::string readBlob(isc_db_handle* db, isc_tr_handle* tr, ISC_QUAD id) {
   ISC_STATUS_ARRAY status;
   isc_blob_handle blob = 0;
-  isc_open_blob2(status, db, tr, &blob, &id, 0, nullptr);
+  client().isc_open_blob2(status, db, tr, &blob, &id, 0, nullptr);
   check(status);
   std::string out;
   char segment[32768];
   for (;;) {
     unsigned short got = 0;
-    ISC_STATUS rc = isc_get_segment(status, &blob, &got, sizeof segment, segment);
+    ISC_STATUS rc = client().isc_get_segment(status, &blob, &got, sizeof segment, segment);
     if (rc == isc_segstr_eof) break;
     if (rc != 0 && rc != isc_segment) {
       ISC_STATUS_ARRAY ignored;
-      isc_close_blob(ignored, &blob);
+      client().isc_close_blob(ignored, &blob);
       check(status);
     }
     out.append(segment, got);
   }
-  isc_close_blob(status, &blob);
+  client().isc_close_blob(status, &blob);
   return out;
 }
 
@@ -211,15 +212,16 @@ void SqlQuery::open() {
   ISC_STATUS_ARRAY status;
   try {
     tr_ = std::make_unique<Transaction>(connection_, Transaction::Access::ReadOnly);
-    isc_dsql_allocate_statement(status, connection_.handle(), &stmt_);
+    client().isc_dsql_allocate_statement(status, connection_.handle(), &stmt_);
     check(status);
     columns_ = std::make_unique<Columns>();
     columns_->reserve(32);
-    isc_dsql_prepare(status, tr_->handle(), &stmt_, 0, text.c_str(), dialect, columns_->da());
+    client().isc_dsql_prepare(status, tr_->handle(), &stmt_, 0, text.c_str(), dialect,
+                              columns_->da());
     check(status);
     if (columns_->da()->sqld > columns_->da()->sqln) {
       columns_->reserve(columns_->da()->sqld);
-      isc_dsql_describe(status, &stmt_, dialect, columns_->da());
+      client().isc_dsql_describe(status, &stmt_, dialect, columns_->da());
       check(status);
     }
     XSQLDA* da = columns_->da();
@@ -235,7 +237,7 @@ void SqlQuery::open() {
       v.sqldata = columns_->data[i].data();
       v.sqlind = &columns_->nulls[i];
     }
-    isc_dsql_execute(status, tr_->handle(), &stmt_, dialect, nullptr);
+    client().isc_dsql_execute(status, tr_->handle(), &stmt_, dialect, nullptr);
     check(status);
     active_ = true;
     eof_ = false;
@@ -251,7 +253,7 @@ void SqlQuery::open() {
 void SqlQuery::fetch() {
   ISC_STATUS_ARRAY status;
   XSQLDA* da = columns_->da();
-  ISC_STATUS rc = isc_dsql_fetch(status, &stmt_, connection_.dialect(), da);
+  ISC_STATUS rc = client().isc_dsql_fetch(status, &stmt_, connection_.dialect(), da);
   if (rc == 100) {
     eof_ = true;
     finish();
@@ -274,7 +276,7 @@ void SqlQuery::fetch() {
 // Ends the cursor and commits its transaction; the fields stay readable.
 void SqlQuery::finish() {
   ISC_STATUS_ARRAY status;
-  if (stmt_ != 0) isc_dsql_free_statement(status, &stmt_, DSQL_drop);
+  if (stmt_ != 0) client().isc_dsql_free_statement(status, &stmt_, DSQL_drop);
   stmt_ = 0;
   if (tr_) {
     try {

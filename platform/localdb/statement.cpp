@@ -1,5 +1,6 @@
 #include "platform/localdb/statement.h"
 
+#include "platform/localdb/client.h"
 #include "platform/localdb/connection.h"
 #include "platform/localdb/ib_status.h"
 
@@ -15,8 +16,8 @@ void executeAll(SqlConnection& connection, const std::vector<std::string>& state
     Transaction tr(connection, Transaction::Access::ReadWrite);
     for (const std::string& text : statements) {
       ISC_STATUS_ARRAY status;
-      isc_dsql_execute_immediate(status, connection.handle(), tr.handle(), 0, text.c_str(),
-                                 connection.dialect(), nullptr);
+      client().isc_dsql_execute_immediate(status, connection.handle(), tr.handle(), 0, text.c_str(),
+                                          connection.dialect(), nullptr);
       check(status);  // the transaction rolls back as it goes out of scope
     }
     tr.commit();
