@@ -9,8 +9,6 @@ set(MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
-set(CMAKE_AR ${MINGW_TRIPLE}-gcc-ar-posix CACHE FILEPATH "")
-set(CMAKE_RANLIB ${MINGW_TRIPLE}-gcc-ranlib-posix CACHE FILEPATH "")
 
 # Only the MinGW sysroot and our own prefixes (CMAKE_PREFIX_PATH, the
 # cross-built dependencies) are searched, never the host's /usr.
@@ -30,8 +28,10 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
-# Test executables (and gtest_discover_tests) run through wine.
-find_program(WINE_PROGRAM NAMES wine64 wine)
+# Test executables (and gtest_discover_tests) run through wine, quiet and in
+# a prefix of the build's own. Debian names the launcher wine (wine-stable).
+find_program(WINE_PROGRAM NAMES wine wine-stable wine64)
 if(WINE_PROGRAM)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all "WINEPREFIX=${CMAKE_BINARY_DIR}/wine"
+    ${WINE_PROGRAM})
 endif()

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/errors.h"
+#include "platform/text/folders.h"
 #include "platform/text/number_text.h"
 
 namespace tavrix {
@@ -57,7 +58,8 @@ std::string firstLine(const std::string& path) {
 }  // namespace
 
 std::string tillDatabase(const std::string& tillFolder) {
-  return "127.0.0.1:" + tillFolder + "Data/POS_LOC.GDB";
+  // The server takes the path in the form of its own system.
+  return "127.0.0.1:" + tillFolder + "Data" + text::kPathSeparator + "POS_LOC.GDB";
 }
 
 std::string readMachineNo(const std::string& tillFolder) {

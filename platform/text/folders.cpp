@@ -4,34 +4,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/errors.h"
 
 namespace tavrix::text {
 
-namespace {
-std::string withSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
+std::string withSeparator(std::string folder) {
+  if (folder.empty() || (folder.back() != '/' && folder.back() != kPathSeparator))
+    folder += kPathSeparator;
   return folder;
-}
-}  // namespace
-
-std::string executableFolder() {
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "./";
-  return withSlash(exe.parent_path().string());
 }
 
 std::string tillFolder() {
   const char* home = std::getenv("TAVRIX_HOME");
-  if (home != nullptr && *home != '\0') return withSlash(home);
+  if (home != nullptr && *home != '\0') return withSeparator(home);
   return executableFolder();
-}
-
-std::string rootFolder() {
-  return tillFolder();
 }
 
 void writeFile(const std::string& path, std::string_view bytes) {

@@ -1,10 +1,20 @@
-// Where the till's files live. Every folder text ends with "/".
+// Where the till's files live. Every folder text ends with a separator: a
+// slash on Linux, a backslash on Windows (where a slash inside works as well).
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace tavrix::text {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// The folder with a separator at its end.
+std::string withSeparator(std::string folder);
 
 // The folder of the running executable.
 std::string executableFolder();
@@ -13,7 +23,8 @@ std::string executableFolder();
 // MCH_NO.TXT, httpset.ini and Data/POS_LOC.GDB.
 std::string tillFolder();
 
-// The folder that stands for C:\ (message files, batch copies): the till folder.
+// The folder that stands for C:\ (message files, batch copies): C:\ itself on
+// Windows, the till folder on Linux.
 std::string rootFolder();
 
 // Creates or replaces the file with exactly these bytes. Raises GeneralError
