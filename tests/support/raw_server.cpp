@@ -1,40 +1,50 @@
 #include "tests/support/raw_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstring>
+#include <chrono>
 #include <stdexcept>
+
+#include "platform/beast.h"
 
 namespace tavrix::testing {
 
-RawServer::RawServer(Handler handler, uint16_t port) : handler_(std::move(handler)) {
-  listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-  int one = 1;
-  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(port);
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(listener_, 16) != 0) {
-    std::string why = std::strerror(errno);
-    ::close(listener_);
-    throw std::runtime_error("cannot listen on port " + std::to_string(port) + ": " + why);
-  }
-  socklen_t len = sizeof addr;
-  ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-  port_ = ntohs(addr.sin_port);
+using namespace net;
+
+// Non-blocking sockets polled every 20 ms, so the server notices its stop.
+struct RawSocket {
+  tcp::socket socket;
+};
+
+struct RawServer::Listener {
+  asio::io_context ioc;
+  tcp::acceptor acceptor{ioc};
+};
+
+namespace {
+void pause() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+}  // namespace
+
+RawServer::RawServer(Handler handler, uint16_t port)
+    : handler_(std::move(handler)), listener_(std::make_unique<Listener>()) {
+  beast::error_code ec;
+  tcp::endpoint where(asio::ip::address_v4::loopback(), port);
+  tcp::acceptor& a = listener_->acceptor;
+  a.open(where.protocol(), ec);
+  if (!ec) a.set_option(asio::socket_base::reuse_address(true), ec);
+  if (!ec) a.bind(where, ec);
+  if (!ec) a.listen(16, ec);
+  if (!ec) a.non_blocking(true, ec);
+  if (ec)
+    throw std::runtime_error("cannot listen on port " + std::to_string(port) + ": " +
+                             ec.message());
+  port_ = a.local_endpoint().port();
   thread_ = std::thread([this] { serve(); });
 }
 
 RawServer::~RawServer() {
   stop_ = true;
   thread_.join();
-  ::close(listener_);
 }
 
 std::vector<std::string> RawServer::requests() const {
@@ -44,16 +54,20 @@ std::vector<std::string> RawServer::requests() const {
 
 void RawServer::serve() {
   for (int index = 0; !stop_;) {
-    pollfd p{listener_, POLLIN, 0};
-    if (::poll(&p, 1, 20) <= 0) continue;
-    int fd = ::accept(listener_, nullptr, nullptr);
-    if (fd < 0) continue;
-    RawConnection connection(*this, fd);
+    beast::error_code ec;
+    RawSocket s{tcp::socket(listener_->ioc)};
+    listener_->acceptor.accept(s.socket, ec);
+    if (ec) {
+      pause();
+      continue;
+    }
+    s.socket.non_blocking(true, ec);
+    RawConnection connection(*this, s);
     try {
       handler_(connection, index++);
     } catch (...) {
     }
-    ::close(fd);
+    s.socket.close(ec);
   }
 }
 
@@ -65,12 +79,15 @@ std::string RawServer::reply(std::string_view body, std::string_view status,
 
 bool RawConnection::readMore() {
   while (!server_.stop_) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, 20) <= 0) continue;
     char buffer[65536];
-    ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-    if (n <= 0) return false;
-    pending_.append(buffer, static_cast<size_t>(n));
+    beast::error_code ec;
+    size_t n = socket_.socket.read_some(asio::buffer(buffer), ec);
+    if (ec == asio::error::would_block) {
+      pause();
+      continue;
+    }
+    if (ec || n == 0) return false;
+    pending_.append(buffer, n);
     return true;
   }
   return false;
@@ -94,10 +111,15 @@ std::string RawConnection::readRequest() {
 }
 
 void RawConnection::send(std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (n <= 0) return;
-    bytes.remove_prefix(static_cast<size_t>(n));
+  while (!bytes.empty() && !server_.stop_) {
+    beast::error_code ec;
+    size_t n = socket_.socket.write_some(asio::buffer(bytes.data(), bytes.size()), ec);
+    if (ec == asio::error::would_block) {
+      pause();
+      continue;
+    }
+    if (ec) return;
+    bytes.remove_prefix(n);
   }
 }
 

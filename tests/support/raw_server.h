@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 namespace tavrix::testing {
 
 class RawServer;
+struct RawSocket;  // the connection's socket; Asio stays in the .cpp
 
 class RawConnection {
  public:
@@ -25,10 +27,10 @@ class RawConnection {
 
  private:
   friend class RawServer;
-  RawConnection(RawServer& server, int fd) : server_(server), fd_(fd) {}
+  RawConnection(RawServer& server, RawSocket& socket) : server_(server), socket_(socket) {}
   bool readMore();
   RawServer& server_;
-  int fd_;
+  RawSocket& socket_;
   std::string pending_;
 };
 
@@ -52,8 +54,9 @@ class RawServer {
   friend class RawConnection;
   void serve();
 
+  struct Listener;
   Handler handler_;
-  int listener_ = -1;
+  std::unique_ptr<Listener> listener_;
   uint16_t port_ = 0;
   std::atomic<bool> stop_{false};
   mutable std::mutex mutex_;
