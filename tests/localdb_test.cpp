@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/errors.h"
 #include "platform/localdb/admin.h"
 #include "platform/localdb/connection.h"
@@ -32,8 +34,12 @@ INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO, TRN_CODE) VALUES ('107/03/16', '0004', '
 
 class LocalDb : public ::testing::Test {
  protected:
-  void SetUp() override { db_.configure(con_); }
-  TempDatabase db_{kSchema};
+  void SetUp() override {
+    if (std::string why = testing::localDatabaseMissing(); !why.empty()) GTEST_SKIP() << why;
+    database_ = std::make_unique<TempDatabase>(kSchema);
+    database_->configure(con_);
+  }
+  std::unique_ptr<TempDatabase> database_;
   SqlConnection con_;
 };
 
@@ -176,7 +182,7 @@ TEST_F(LocalDb, AClosedConnectionOpensItselfAndEachStatementCommitsByItself) {
 
   // A second connection sees the change at once.
   SqlConnection other;
-  db_.configure(other);
+  database_->configure(other);
   SqlQuery q(other);
   q.setSql("SELECT COUNT(*) FROM LOC_MAIN WHERE TRN_CODE = 'Y'");
   q.open();
@@ -212,13 +218,13 @@ TEST_F(LocalDb, ALostConnectionOpensAgainOnTheNextStatement) {
   q.open();
   q.close();
   // The server shuts the attachment down, as a restart would.
-  db_.exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION");
+  database_->exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION");
   EXPECT_NE(errorOf([&] { q.open(); }), "(no error)");
   EXPECT_FALSE(con_.connected());
   q.open();
   EXPECT_EQ(q.field(0).asString(), "4");
   SqlStatement st(con_);
-  db_.exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION");
+  database_->exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION");
   st.setSql("UPDATE LOC_MAIN SET TRN_CODE = NULL");
   EXPECT_NE(errorOf([&] { st.execute(); }), "(no error)");
   st.execute();
@@ -254,8 +260,8 @@ TEST_F(LocalDb, AWrongPasswordOrAMissingServerIsAClearError) {
   EXPECT_FALSE(con_.connected());
 
   SqlConnection nowhere;
-  db_.configure(nowhere);
-  nowhere.setParam("Database", "127.0.0.1/3059:" + db_.folder() + "TEST.FDB");
+  database_->configure(nowhere);
+  nowhere.setParam("Database", "127.0.0.1/3059:" + database_->folder() + "TEST.FDB");
   std::string network = errorOf([&] { nowhere.open(); });
   EXPECT_NE(network.find("Unable to complete network request"), std::string::npos) << network;
 }

@@ -2,7 +2,7 @@
 // loopback server.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "tests/support/error_text.h"
 #include "tests/support/raw_server.h"
@@ -226,14 +226,14 @@ TEST(Script, AnUnreachableHostIsAConnectionProblem) {
 
 TEST(Script, MessageFilesThatCannotBeWritten) {
   ServiceUnderTest s;
-  ::mkdir((s.folder.path() + "message.txt").c_str(), 0755);
+  std::filesystem::create_directory(s.folder.path() + "message.txt");
   EXPECT_FALSE(script(s, "success"));  // the reply is lost with the file
   EXPECT_EQ(s.http.LastMessage, "Connection problem!\r\n");
   EXPECT_EQ(s.box.shown.size(), 1u);
   EXPECT_EQ(s.folder.read("messageerr.txt"), "Connection problem!\r\n");
 
   ::remove((s.folder.path() + "messageerr.txt").c_str());
-  ::mkdir((s.folder.path() + "messageerr.txt").c_str(), 0755);
+  std::filesystem::create_directory(s.folder.path() + "messageerr.txt");
   std::string error = testing::errorOf([&] { script(s, "success"); });
   EXPECT_NE(error.find("Cannot create file"), std::string::npos) << error;
   EXPECT_NE(error.find("messageerr.txt"), std::string::npos) << error;

@@ -117,13 +117,28 @@ TEST(Regional, DateTimeNumberCountsDaysFrom1899_12_30) {
   EXPECT_EQ(fromDateTimeNumber(-1.25), (DateTime{{1899, 12, 29}, {6, 0, 0, 0}}));
 }
 
+void setTillHome(const char* value) {  // empty: unset
+#ifdef _WIN32
+  _putenv_s("TAVRIX_HOME", value);
+#else
+  if (*value)
+    ::setenv("TAVRIX_HOME", value, 1);
+  else
+    ::unsetenv("TAVRIX_HOME");
+#endif
+}
+
 TEST(Folders, TavrixHomeNamesTheTillFolder) {
-  ::setenv("TAVRIX_HOME", "/some/till", 1);
-  EXPECT_EQ(tillFolder(), "/some/till/");
+  setTillHome("/some/till");
+  EXPECT_EQ(tillFolder(), std::string("/some/till") + kPathSeparator);
+#ifdef _WIN32
+  EXPECT_EQ(rootFolder(), "C:\\");
+#else
   EXPECT_EQ(rootFolder(), "/some/till/");
-  ::unsetenv("TAVRIX_HOME");
+#endif
+  setTillHome("");
   EXPECT_EQ(tillFolder(), executableFolder());
-  EXPECT_EQ(tillFolder().back(), '/');
+  EXPECT_EQ(tillFolder().back(), kPathSeparator);
 }
 
 }  // namespace

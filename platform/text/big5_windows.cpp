@@ -23,8 +23,13 @@ bool toWide(UINT codePage, std::string_view in, std::wstring& out) {
 }
 
 // UTF-16 to `codePage`; a character the code page lacks becomes "?".
-std::string fromWide(UINT codePage, const std::wstring& in) {
+std::string fromWide(UINT codePage, std::wstring in) {
   if (in.empty()) return {};
+  // No Big5 character lies beyond the first plane: a surrogate pair is one
+  // character the code page lacks, one "?" as on the iconv side.
+  if (codePage != CP_UTF8)
+    for (size_t i = 0; i + 1 < in.size(); ++i)
+      if (IS_HIGH_SURROGATE(in[i]) && IS_LOW_SURROGATE(in[i + 1])) in.replace(i, 2, 1, L'?');
   DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
   const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
   int n = WideCharToMultiByte(codePage, flags, in.data(), static_cast<int>(in.size()), nullptr, 0,

@@ -1,6 +1,7 @@
 #include "tests/support/service_fixture.h"
 
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -8,11 +9,22 @@
 
 namespace tavrix::testing {
 
-TempFolder::TempFolder() {
-  char pattern[] = "/tmp/tavrix-folder-XXXXXX";
-  if (!mkdtemp(pattern)) throw std::runtime_error("cannot make a temporary folder");
-  path_ = std::string(pattern) + "/";
+std::string makeTempFolder(const std::string& prefix) {
+  static std::mt19937 random(std::random_device{}());
+  std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = prefix + "-";
+    for (int i = 0; i < 6; ++i) name += "abcdefghijklmnopqrstuvwxyz0123456789"[random() % 36];
+    std::error_code ec;
+    if (std::filesystem::create_directory(base / name, ec)) {
+      std::filesystem::permissions(base / name, std::filesystem::perms::all, ec);
+      return (base / name).generic_string() + "/";
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder");
 }
+
+TempFolder::TempFolder() : path_(makeTempFolder("tavrix-folder")) {}
 
 TempFolder::~TempFolder() {
   std::error_code ec;

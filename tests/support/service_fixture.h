@@ -26,6 +26,10 @@ class RecordingBox : public ModalBox {
   std::vector<std::string> shown;
 };
 
+// A new folder of the system's temporary folder, named prefix-XXXXXX, open
+// to every user (the database server may run as another); ends with "/".
+std::string makeTempFolder(const std::string& prefix);
+
 // A fresh folder under /tmp, removed at the end.
 class TempFolder {
  public:

@@ -5,16 +5,23 @@
 #include <stdexcept>
 
 #include "platform/localdb/admin.h"
+#include "platform/localdb/client.h"
+#include "tests/support/service_fixture.h"
 #include "upload/start_up.h"
 
 namespace tavrix::testing {
 
+std::string localDatabaseMissing() {
+  try {
+    localdb::client();
+    return {};
+  } catch (const std::exception& e) {
+    return std::string("needs the local database: ") + e.what();
+  }
+}
+
 TempDatabase::TempDatabase(const std::string& script) {
-  char pattern[] = "/tmp/tavrix-test-XXXXXX";
-  if (!mkdtemp(pattern)) throw std::runtime_error("cannot make a temporary folder");
-  folder_ = std::string(pattern) + "/";
-  // The server may run as another user: let it write here.
-  std::filesystem::permissions(folder_, std::filesystem::perms::all);
+  folder_ = makeTempFolder("tavrix-test");
   dsn_ = "127.0.0.1:" + folder_ + "TEST.FDB";
   localdb::createDatabase(dsn_, kUser, kPassword);
   if (!script.empty()) exec(script);
