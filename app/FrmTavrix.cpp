@@ -206,8 +206,18 @@ void TFormTavrix_OnLine::buildForm() {
     TrayIcon1->setIcon(trayPicture(trayPicture_));
   });
 
-  stopNotifier_ = new QSocketNotifier(stop::descriptor(), QSocketNotifier::Read, this);
-  connect(stopNotifier_, &QSocketNotifier::activated, this, [this] { stopFromOutside(); });
+#ifdef _WIN32
+  // No descriptor to watch there: look for a stop a few times a second.
+  stopWatch_ = new QTimer(this);
+  connect(static_cast<QTimer*>(stopWatch_), &QTimer::timeout, this, [this] {
+    if (stop::requested()) stopFromOutside();
+  });
+  static_cast<QTimer*>(stopWatch_)->start(250);
+#else
+  stopWatch_ = new QSocketNotifier(stop::descriptor(), QSocketNotifier::Read, this);
+  connect(static_cast<QSocketNotifier*>(stopWatch_), &QSocketNotifier::activated, this,
+          [this] { stopFromOutside(); });
+#endif
 
   connect(SpeedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
   connect(SpeedButton2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
@@ -285,7 +295,9 @@ void TFormTavrix_OnLine::closeEvent(QCloseEvent* event) {
 }
 
 void TFormTavrix_OnLine::stopFromOutside() {
-  stopNotifier_->setEnabled(false);  // the descriptor stays readable
+  if (!stopWatch_) return;
+  stopWatch_->deleteLater();  // the stop stays asked for: once is enough
+  stopWatch_ = nullptr;
   // A box the run waits on would hold it (and the close) for ever.
   for (QWidget* w : QApplication::topLevelWidgets())
     if (auto* dialog = qobject_cast<QDialog*>(w);

@@ -111,7 +111,7 @@ class TFormTavrix_OnLine : public QWidget, public UploadHost {
   bool closeWhenDone_ = false;
   std::unique_ptr<std::thread> worker_;
   QTimer* trayAnimation_;
-  QSocketNotifier* stopNotifier_;
+  QObject* stopWatch_;  // tells the window of a stop asked for from outside
   int trayPicture_ = 0;
 };
 
