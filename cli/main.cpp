@@ -163,7 +163,8 @@ int main(int argc, char** argv) {
   host.selectedMode = s.mode;
   host.date = s.date;
   engine.MachineNo = s.machineNo;
-  if (!s.error.empty()) host.show(s.error);  // the standard error box; the program goes on
+  // The standard error box, on stderr; the program goes on, as the window does.
+  if (!s.error.empty()) std::fprintf(stderr, "[%s]\n", text::big5ToUtf8(s.error).c_str());
   http.DataModuleCreate();
   DataModHttp = &http;
 

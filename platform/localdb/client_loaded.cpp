@@ -18,7 +18,10 @@ F entry(HMODULE library, const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
-decltype(&::isc_interprete) g_interprete = nullptr;
+// isc_interprete, named by hand: the header marks it deprecated, but it is
+// all InterBase's client offers.
+using Interprete = ISC_LONG(ISC_EXPORT*)(ISC_SCHAR*, ISC_STATUS**);
+Interprete g_interprete = nullptr;
 
 // The older call knows no buffer size: it writes at most a line of 512 bytes.
 ISC_LONG ISC_EXPORT interpretOld(ISC_SCHAR* buffer, unsigned size, const ISC_STATUS** status) {
@@ -46,7 +49,7 @@ ClientApi load() {
     TAVRIX_CLIENT_ENTRIES(TAVRIX_CLIENT_ENTRY)
 #undef TAVRIX_CLIENT_ENTRY
     auto fbInterpret = entry<decltype(&::fb_interpret)>(library, "fb_interpret");
-    g_interprete = entry<decltype(&::isc_interprete)>(library, "isc_interprete");
+    g_interprete = entry<Interprete>(library, "isc_interprete");
     a.interpret = fbInterpret ? fbInterpret : g_interprete ? interpretOld : nullptr;
     if (complete && a.interpret) return a;
     FreeLibrary(library);
