@@ -19,6 +19,10 @@
 #include "upload/till_status.h"
 #include "upload/upload_engine.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace tavrix;
 
 namespace {
@@ -114,6 +118,9 @@ int usageError(const std::string& what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  SetConsoleOutputCP(CP_UTF8);  // the lines are written as UTF-8
+#endif
   std::vector<std::string> positional;
   bool autoRun = false, status = false, json = false;
   std::chrono::milliseconds first(1000), next(3000);
