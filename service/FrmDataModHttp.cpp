@@ -87,15 +87,15 @@ void TDataModHttp::DataModuleCreate() {
   created_ = true;
 }
 
-std::string TDataModHttp::post(const std::string& url, const std::vector<FormField>& fields) {
+std::string TDataModHttp::post(const std::string& url, const std::vector<FormPart>& fields) {
   std::string boundary = formBoundary(clock_.now());
   return IdHTTP1.post(url, "multipart/form-data; boundary=" + boundary,
                       multipartBody(fields, boundary));
 }
 
 void TDataModHttp::OpenRemote(dataset::DataSet& dataset, std::string_view statement) {
-  std::vector<FormField> form = {
-      {"user_name", UserName}, {"password", Password}, {"sql", preparedStatement(statement)}};
+  std::string sql = preparedStatement(statement);
+  std::vector<FormPart> form = {{"user_name", UserName}, {"password", Password}, {"sql", sql}};
   std::string reply;
   try {
     reply = post(QueryURL + "&user_name=" + UserName + "&password=" + Password, form);
@@ -112,7 +112,7 @@ void TDataModHttp::OpenRemote(dataset::DataSet& dataset, std::string_view statem
 }
 
 bool TDataModHttp::ExecRemoteSQL(const StatementBatch& batch) {
-  std::vector<FormField> form = {{"sql", batchText(batch)}, {"db", DataName}, {"ip", DataIP}};
+  std::vector<FormPart> form = {{"sql", batchText(batch)}, {"db", DataName}, {"ip", DataIP}};
   try {
     std::string reply =
         post(URLEncode(ScriptURL + "&user_name=" + UserName + "&password=" + Password), form);

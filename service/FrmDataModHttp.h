@@ -50,7 +50,7 @@ class TDataModHttp {
   HttpClient IdHTTP1;
 
  private:
-  std::string post(const std::string& url, const std::vector<FormField>& fields);
+  std::string post(const std::string& url, const std::vector<FormPart>& fields);
 
   const text::Clock& clock_;
   ModalBox& box_;

@@ -12,25 +12,41 @@ std::string formBoundary(const text::DateTime& now) {
   return std::string("--------") + stamp;
 }
 
+namespace {
+
+void appendHalved(std::string& out, std::string_view value) {
+  for (size_t at; (at = value.find("%%")) != std::string_view::npos;) {
+    out.append(value.substr(0, at + 1));
+    value.remove_prefix(at + 2);
+  }
+  out.append(value);
+}
+
+}  // namespace
+
 std::string halvePercentPairs(std::string_view value) {
   std::string out;
   out.reserve(value.size());
-  for (size_t i = 0; i < value.size(); ++i) {
-    out += value[i];
-    if (value[i] == '%' && i + 1 < value.size() && value[i + 1] == '%') ++i;
-  }
+  appendHalved(out, value);
   return out;
 }
 
-std::string multipartBody(const std::vector<FormField>& fields, const std::string& boundary) {
+std::string multipartBody(const std::vector<FormPart>& fields, std::string_view boundary) {
+  const std::string_view disposition = "Content-Disposition: form-data; name=\"";
+  size_t size = 2 + 2 + boundary.size() + 4;
+  for (const FormPart& f : fields)
+    size +=
+        2 + boundary.size() + 2 + disposition.size() + f.name.size() + 3 + 2 + f.value.size() + 2;
   std::string body;
-  for (const FormField& f : fields) {
-    body += "--" + boundary + "\r\n";
-    body += "Content-Disposition: form-data; name=\"" + f.name + "\"\r\n";
+  body.reserve(size);
+  for (const FormPart& f : fields) {
+    body.append("--").append(boundary).append("\r\n");
+    body.append(disposition).append(f.name).append("\"\r\n");
     body += "\r\n";
-    body += halvePercentPairs(f.value) + "\r\n";
+    appendHalved(body, f.value);
+    body += "\r\n";
   }
-  body += "\r\n--" + boundary + "--\r\n";
+  body.append("\r\n--").append(boundary).append("--\r\n");
   return body;
 }
 

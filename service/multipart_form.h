@@ -14,6 +14,12 @@ struct FormField {
   std::string value;
 };
 
+// A field of a form being built: views of texts that outlive the body.
+struct FormPart {
+  std::string_view name;
+  std::string_view value;
+};
+
 // Eight hyphens and the form stamp MMDDYYHHNNSSZZZ of the moment the form is
 // built, so the delimiter lines begin with ten hyphens.
 std::string formBoundary(const text::DateTime& now);
@@ -25,6 +31,8 @@ std::string halvePercentPairs(std::string_view value);
 // Per field: delimiter line, Content-Disposition line, empty line, value and
 // CR LF; then CR LF and the closing delimiter line. The extra CR LF is why a
 // reader sees CR LF at the end of the last value.
-std::string multipartBody(const std::vector<FormField>& fields, const std::string& boundary);
+// The body is sized first and written once: a day's batch is copied into it
+// exactly one time.
+std::string multipartBody(const std::vector<FormPart>& fields, std::string_view boundary);
 
 }  // namespace tavrix

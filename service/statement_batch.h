@@ -1,18 +1,42 @@
 // A statement batch: statement texts in order, posted and saved as each item
-// followed by CR LF.
+// followed by CR LF. It is kept in that form as it is built, so a day of many
+// thousand rows exists once, not as a list and again as its text.
 #pragma once
 
+#include <cstddef>
+#include <initializer_list>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace tavrix {
 
-using StatementBatch = std::vector<std::string>;
+class StatementBatch {
+ public:
+  StatementBatch() = default;
+  StatementBatch(std::initializer_list<std::string_view> items) {
+    for (std::string_view item : items) push_back(item);
+  }
 
-inline std::string batchText(const StatementBatch& batch) {
-  std::string text;
-  for (const std::string& item : batch) text += item + "\r\n";
-  return text;
+  void push_back(std::string_view item) {
+    text_.append(item);
+    text_ += "\r\n";
+    ++size_;
+  }
+  // Gives the memory back too: the last batch of a run may have been a big day.
+  void clear() {
+    std::string().swap(text_);
+    size_ = 0;
+  }
+  size_t size() const { return size_; }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+  size_t size_ = 0;
+};
+
+inline const std::string& batchText(const StatementBatch& batch) {
+  return batch.text();
 }
 
 }  // namespace tavrix

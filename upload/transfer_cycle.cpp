@@ -98,24 +98,24 @@ void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
     e.openLocal(e.SQL_DataMain, expand(kind.rowsOfDate, groupKey));
     if (e.SQL_DataMain.eof()) continue;
 
-    e.CDS_PosMaster.emptyDataSet();
-    for (; !e.SQL_DataMain.eof(); e.SQL_DataMain.next()) {
-      e.CDS_PosMaster.append();
-      copyColumns(e.SQL_DataMain, e.CDS_PosMaster, kind.columns);
-      e.CDS_PosMaster.post();
-    }
-
     e.BatchList.clear();
     auto staged = [&](std::string_view name) {
       return e.CDS_PosMaster.fieldByName(name.substr(1)).asString();  // "$COLUMN"
     };
-    for (e.CDS_PosMaster.first(); !e.CDS_PosMaster.eof(); e.CDS_PosMaster.next()) {
+    // Staged and rendered one row at a time, into the batch text: a day of
+    // many thousand rows is held once, in the form the request sends.
+    int rows = 0;
+    for (; !e.SQL_DataMain.eof(); e.SQL_DataMain.next(), ++rows) {
+      e.CDS_PosMaster.emptyDataSet();
+      e.CDS_PosMaster.append();
+      copyColumns(e.SQL_DataMain, e.CDS_PosMaster, kind.columns);
+      e.CDS_PosMaster.post();
       for (const char* line : kind.deleteLines) e.BatchList.push_back(expand(line, staged));
       e.BatchList.push_back(BuildInsertSQL(e.CDS_PosMaster, kind.table) + ";");
     }
     if (e.http.ExecRemoteSQL(e.BatchList)) {
       e.runLocal(expand(kind.mark, groupKey));
-      e.confirmed(kind.name, e.CDS_PosMaster.recordCount());
+      e.confirmed(kind.name, rows);
     } else {
       e.stuck(kind.name, group, e.http.LastFailure);
     }
