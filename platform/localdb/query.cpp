@@ -267,9 +267,9 @@ void SqlQuery::fetch() {
     throw;
   }
   row_.clear();
+  bool trim = connection_.trimChar();  // a parameter lookup: once a row, not once a field
   for (int i = 0; i < da->sqld; ++i)
-    row_.push_back(
-        decode(da->sqlvar[i], connection_.trimChar(), connection_.handle(), tr_->handle()));
+    row_.push_back(decode(da->sqlvar[i], trim, connection_.handle(), tr_->handle()));
   ++position_;
 }
 
