@@ -346,7 +346,8 @@ void TFormTavrix_OnLine::showEvent(QShowEvent* event) {
   // FormShow: the tray cycles through its pictures from the first one.
   trayPicture_ = 0;
   TrayIcon1->setIcon(trayPicture(0));
-  trayAnimation_->start(400);
+  // Without a tray the pictures are never seen: no need to wake for them.
+  if (options_.trayAvailable) trayAnimation_->start(400);
   QWidget::showEvent(event);
 }
 
