@@ -4,8 +4,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -88,24 +86,13 @@ class TerminalHost : public UploadHost {
 // --status: the till's database read-only and status.json; nothing is sent.
 int showStatus(bool json) {
   TillStatus status;
-  status.tillFolder = text::tillFolder();
   try {
-    status.machineNo = readMachineNo(status.tillFolder);
-  } catch (const std::exception&) {
-    // shown as unreadable; the database may still tell what waits
-  }
-  localdb::SqlConnection till;
-  setStartUpParams(till, tillDatabase(status.tillFolder));
-  try {
-    till.open();
-    status.tables = pendingTables(till);
+    status = readTillStatus(text::tillFolder());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tavrix-upload: cannot read the till's database: %s\n",
                  text::big5ToUtf8(e.what()).c_str());
     return 1;
   }
-  std::ifstream file(status.tillFolder + "status.json", std::ios::binary);
-  status.lastRun.assign(std::istreambuf_iterator<char>(file), {});
   std::fputs((json ? statusJson(status) : statusText(status)).c_str(), stdout);
   return 0;
 }

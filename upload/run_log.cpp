@@ -40,10 +40,13 @@ void RunLog::write(std::string_view source, std::string_view line) {
   entry += "\r\n";
 
   std::lock_guard lock(mutex_);
-  std::error_code ec;
-  std::filesystem::create_directories(folder_, ec);
   std::string path = folder_ + dayName(now.date) + ".log";
   std::FILE* f = std::fopen(path.c_str(), "ab");
+  if (!f) {  // the first line ever, or someone removed the folder
+    std::error_code ec;
+    std::filesystem::create_directories(folder_, ec);
+    f = std::fopen(path.c_str(), "ab");
+  }
   bool ok = f && std::fwrite(entry.data(), 1, entry.size(), f) == entry.size();
   int error = errno;
   if (f && std::fclose(f) != 0 && ok) {

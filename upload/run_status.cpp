@@ -45,6 +45,10 @@ std::string toJson(const RunStatus& s) {
   return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
+std::string statusFile(const std::string& tillFolder) {
+  return tillFolder + "status.json";
+}
+
 void writeStatusFile(const std::string& path, const RunStatus& status) {
   std::string temporary = path + ".tmp";
   text::writeFile(temporary, toJson(status));

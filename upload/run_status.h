@@ -27,6 +27,9 @@ struct RunStatus {
 
 std::string toJson(const RunStatus& status);
 
+// Where the last run's status is kept: status.json in the till folder.
+std::string statusFile(const std::string& tillFolder);
+
 // Replaces `path` at once: written beside it, then renamed over it, so a
 // reader never sees half a file. Raises GeneralError when it cannot.
 void writeStatusFile(const std::string& path, const RunStatus& status);

@@ -110,9 +110,9 @@ struct Sale {
   std::string operator()(std::string_view name) const {
     return name == "date" ? date : name == "ad" ? ad : no;
   }
-  std::string progress(const std::string& suffix) const {
-    return "   >>" + date + "_" + no + suffix;
-  }
+  // As the progress line shows it, for the run log and status.json.
+  std::string key() const { return date + "_" + no; }
+  std::string progress(const std::string& suffix) const { return "   >>" + key() + suffix; }
 };
 
 void probe(UploadEngine& e, const SaleKind& kind) {
@@ -126,7 +126,7 @@ bool pick(UploadEngine& e, const SaleKind& kind, Sale& sale) {
   if (e.SQL_DataMain.eof()) return false;
   sale.date = e.SQL_DataMain.fieldByName("SAL_DATE").asString();
   sale.no = e.SQL_DataMain.fieldByName("SAL_NO").asString();
-  e.working(kind.name, sale.date + "_" + sale.no);
+  e.working(kind.name, sale.key());
   sale.ad = ROCToDate(sale.date);
   return true;
 }
@@ -196,7 +196,7 @@ void transferWithBudget(UploadEngine& e, const SaleKind& kind) {
     if (kind.markedLine) e.host.memo1Add(expand(kind.markedLine, sale));
     attempts = 0;
   }
-  if (attempts >= kFailureBudget) e.stuck(kind.name, sale.date + "_" + sale.no, failure);
+  if (attempts >= kFailureBudget) e.stuck(kind.name, sale.key(), failure);
 }
 
 }  // namespace
@@ -223,7 +223,7 @@ void TransferSales(UploadEngine& e) {
       e.host.memo1Add(sale.progress(verified ? "...>>>>>OK" : "...>>>>>NG"));
     }
     e.host.memo1Add(sale.progress(posted ? "..Batch..OK" : "..Batch..NG"));
-    if (!failure.empty()) e.stuck(kind.name, sale.date + "_" + sale.no, failure);
+    if (!failure.empty()) e.stuck(kind.name, sale.key(), failure);
   }
   e.host.memo1Add("   >>All OK..");
 }

@@ -1,10 +1,14 @@
 #include "upload/till_status.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "platform/localdb/query.h"
 #include "platform/text/big5.h"
+#include "upload/run_status.h"
+#include "upload/start_up.h"
 
 namespace tavrix {
 
@@ -37,6 +41,23 @@ std::vector<PendingTable> pendingTables(localdb::SqlConnection& till) {
     out.push_back({&t, count ? *count : 0, q.field(1).isNull() ? "" : q.field(1).asString()});
   }
   return out;
+}
+
+TillStatus readTillStatus(const std::string& tillFolder) {
+  TillStatus status;
+  status.tillFolder = tillFolder;
+  try {
+    status.machineNo = readMachineNo(tillFolder);
+  } catch (const std::exception&) {
+    // shown as unreadable; the database may still tell what waits
+  }
+  localdb::SqlConnection till;
+  setStartUpParams(till, tillDatabase(tillFolder));
+  till.open();
+  status.tables = pendingTables(till);
+  std::ifstream file(statusFile(tillFolder), std::ios::binary);
+  status.lastRun.assign(std::istreambuf_iterator<char>(file), {});
+  return status;
 }
 
 std::string statusText(const TillStatus& s) {

@@ -27,6 +27,11 @@ struct TillStatus {
   std::string lastRun;  // status.json as written; empty when none
 };
 
+// Reads the till in `tillFolder`: its machine number (empty when unreadable),
+// what waits in its database and status.json. Raises when the database
+// cannot be read.
+TillStatus readTillStatus(const std::string& tillFolder);
+
 // A table for a terminal, UTF-8.
 std::string statusText(const TillStatus& status);
 // One JSON object, UTF-8: till, machine, kinds, lastRun (null when none).

@@ -128,7 +128,7 @@ void UploadEngine::runEnded(const char* result, const std::string& reason) {
   }
   lastRun.failCount = FailCount;
   try {
-    writeStatusFile(tillFolder + "status.json", lastRun);
+    writeStatusFile(statusFile(tillFolder), lastRun);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tavrix: %s (the runs go on without it)\n", e.what());
   }
