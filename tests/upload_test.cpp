@@ -232,6 +232,17 @@ TEST(UploadRun, AnUnknownMachineEndsTheRunNormally) {
   EXPECT_FALSE(rig.engine.lastRunFailed);
 }
 
+// The server's collector, not the run, removes the versions a mark leaves.
+TEST(UploadRun, TheTillAttachmentLeavesOldRowVersionsToTheServer) {
+  UploadRig rig;
+  localdb::SqlQuery q(rig.engine.SQLCon_Loc);
+  q.setSql(
+      "SELECT MON$GARBAGE_COLLECTION FROM MON$ATTACHMENTS "
+      "WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION");
+  q.open();
+  EXPECT_EQ(q.field(0).asString(), "0");
+}
+
 TEST(UploadRun, MemoClearingNestingAndApostrophesInKeys) {
   UploadRig rig;
   rig.local("INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','A''1');");

@@ -59,7 +59,13 @@ UploadEngine::UploadEngine(UploadHost& window, TDataModHttp& service, const text
       http(service),
       clock(c),
       rootFolder(std::move(root)),
-      tillFolder(std::move(till)) {}
+      tillFolder(std::move(till)) {
+  // A mark leaves the marked rows' old versions behind. Reading them away in
+  // the run's next query costs the server seconds for a big day (the server's
+  // own collector races it); left alone, the server's collector removes them
+  // in the background.
+  SQLCon_Loc.setCollectGarbage(false);
+}
 
 std::string UploadEngine::stamp() const {
   return text::formatStamp(clock.now());

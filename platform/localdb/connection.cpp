@@ -63,6 +63,11 @@ void SqlConnection::open() {
   dpb += static_cast<char>(isc_dpb_sql_dialect);
   dpb += static_cast<char>(1);
   dpb += static_cast<char>(dialect());
+  if (!collectGarbage_) {
+    dpb += static_cast<char>(isc_dpb_no_garbage_collect);
+    dpb += static_cast<char>(1);
+    dpb += static_cast<char>(0);
+  }
 
   std::string database = param("Database");
   ISC_STATUS_ARRAY status;

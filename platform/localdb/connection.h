@@ -32,6 +32,10 @@ class SqlConnection {
   std::string param(std::string_view key) const;
   const Params& params() const { return params_; }
 
+  // Whether this attachment's reads remove the old row versions they pass
+  // (the server's default). Takes effect at the next open().
+  void setCollectGarbage(bool on) { collectGarbage_ = on; }
+
   void open();
   // Closes every query of this connection first.
   void close();
@@ -52,6 +56,7 @@ class SqlConnection {
  private:
   Params params_;
   isc_db_handle db_ = 0;
+  bool collectGarbage_ = true;
   std::string isolation_;
   std::set<SqlQuery*> queries_;
 };
