@@ -19,9 +19,13 @@ boxes() {
   done
   true
 }
+# The press closes the box, so xdotool's release finds no window and the
+# server keeps Return down: the window would then get 25 repeats a second.
+# Hence the release for the whole display afterwards.
 answer_boxes() {
   local w
   for w in $(boxes); do xdotool key --window "$w" Return 2>/dev/null || true; done
+  xdotool keyup Return 2>/dev/null || true
 }
 boxes_open() { [ -n "$(boxes)" ]; }
 # utime + stime of the whole process, in clock ticks (comm may hold spaces).
