@@ -112,7 +112,7 @@ void TDataModHttp::OpenRemote(dataset::DataSet& dataset, std::string_view statem
 }
 
 bool TDataModHttp::ExecRemoteSQL(const StatementBatch& batch) {
-  std::vector<FormPart> form = {{"sql", batchText(batch)}, {"db", DataName}, {"ip", DataIP}};
+  std::vector<FormPart> form = {{"sql", batch.text()}, {"db", DataName}, {"ip", DataIP}};
   try {
     std::string reply =
         post(URLEncode(ScriptURL + "&user_name=" + UserName + "&password=" + Password), form);

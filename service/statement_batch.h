@@ -3,7 +3,6 @@
 // thousand rows exists once, not as a list and again as its text.
 #pragma once
 
-#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -20,23 +19,14 @@ class StatementBatch {
   void push_back(std::string_view item) {
     text_.append(item);
     text_ += "\r\n";
-    ++size_;
   }
   // Gives the memory back too: the last batch of a run may have been a big day.
-  void clear() {
-    std::string().swap(text_);
-    size_ = 0;
-  }
-  size_t size() const { return size_; }
+  void clear() { std::string().swap(text_); }
+  // Each item followed by CR LF: what is posted and saved.
   const std::string& text() const { return text_; }
 
  private:
   std::string text_;
-  size_t size_ = 0;
 };
-
-inline const std::string& batchText(const StatementBatch& batch) {
-  return batch.text();
-}
 
 }  // namespace tavrix

@@ -146,7 +146,7 @@ void buildBatch(UploadEngine& e, const SaleKind& kind, Sale& sale) {
   sale.lines = 0;
   for (e.CDS_PosSub.first(); !e.CDS_PosSub.eof(); e.CDS_PosSub.next(), ++sale.lines)
     e.BatchList.push_back(BuildInsertSQL(e.CDS_PosSub, kind.lineTable) + ";");
-  if (kind.copyFile) text::writeFile(e.rootFolder + kind.copyFile, batchText(e.BatchList));
+  if (kind.copyFile) text::writeFile(e.rootFolder + kind.copyFile, e.BatchList.text());
 }
 
 // Exactly one header and as many lines as were sent; both queries always go.

@@ -53,7 +53,7 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
     for (e.CDS_PointMaster.first(); !e.CDS_PointMaster.eof(); e.CDS_PointMaster.next())
       e.BatchList.push_back(BuildInsertSQL(e.CDS_PointMaster, kind.table) + ";");
     // Saved before the post, so the file always holds the last batch tried.
-    text::writeFile(e.rootFolder + kind.copyFile, batchText(e.BatchList));
+    text::writeFile(e.rootFolder + kind.copyFile, e.BatchList.text());
 
     if (!e.http.ExecRemoteSQL(e.BatchList)) {
       failure = e.http.LastFailure;
