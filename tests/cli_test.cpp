@@ -118,6 +118,7 @@ TEST(TavrixUpload, StatusTellsWhatWaitsAndHowTheLastRunEnded) {
   nlohmann::json j = nlohmann::json::parse(before.output());
   EXPECT_EQ(j["till"], till.folder.path() + "till/");
   EXPECT_EQ(j["machine"], "01");
+  EXPECT_NE(j["client"].get<std::string>().find("libfbclient.so"), std::string::npos);
   ASSERT_EQ(j["kinds"].size(), kindTables().size());
   EXPECT_EQ(
       j["kinds"][0],

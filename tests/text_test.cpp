@@ -4,6 +4,7 @@
 #include "platform/text/folders.h"
 #include "platform/text/number_text.h"
 #include "platform/text/regional.h"
+#include "tests/support/service_fixture.h"
 
 namespace tavrix::text {
 namespace {
@@ -139,6 +140,17 @@ TEST(Folders, TavrixHomeNamesTheTillFolder) {
   setTillHome("");
   EXPECT_EQ(tillFolder(), executableFolder());
   EXPECT_EQ(tillFolder().back(), kPathSeparator);
+}
+
+// status.json is replaced this way after every run: Windows' rename() would
+// refuse the existing file.
+TEST(Folders, ReplaceFileTakesThePlaceOfAnExistingFile) {
+  testing::TempFolder folder;
+  folder.write("status.json", "first run");
+  folder.write("status.json.tmp", "second run");
+  ASSERT_TRUE(replaceFile(folder.path() + "status.json.tmp", folder.path() + "status.json"));
+  EXPECT_EQ(folder.read("status.json"), "second run");
+  EXPECT_FALSE(folder.exists("status.json.tmp"));
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ std::string statusFile(const std::string& tillFolder) {
 void writeStatusFile(const std::string& path, const RunStatus& status) {
   std::string temporary = path + ".tmp";
   text::writeFile(temporary, toJson(status));
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (!text::replaceFile(temporary, path)) {
     std::remove(temporary.c_str());
     throw GeneralError("Cannot replace \"" + path + "\"");
   }

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
+#include "platform/localdb/client.h"
 #include "platform/localdb/query.h"
 #include "platform/text/big5.h"
 #include "upload/run_status.h"
@@ -54,6 +55,7 @@ TillStatus readTillStatus(const std::string& tillFolder) {
   localdb::SqlConnection till;
   setStartUpParams(till, tillDatabase(tillFolder));
   till.open();
+  status.client = localdb::client().location;
   status.tables = pendingTables(till);
   std::ifstream file(statusFile(tillFolder), std::ios::binary);
   status.lastRun.assign(std::istreambuf_iterator<char>(file), {});
@@ -63,7 +65,8 @@ TillStatus readTillStatus(const std::string& tillFolder) {
 std::string statusText(const TillStatus& s) {
   std::string out = "till     " + s.tillFolder + "\n";
   out += "machine  " +
-         (s.machineNo.empty() ? "(MCH_NO.TXT unreadable)" : text::big5ToUtf8(s.machineNo)) + "\n\n";
+         (s.machineNo.empty() ? "(MCH_NO.TXT unreadable)" : text::big5ToUtf8(s.machineNo)) + "\n";
+  out += "client   " + text::big5ToUtf8(s.client) + "\n\n";
   out += "kind          table           pending  oldest\n";
   for (const PendingTable& p : s.tables) {
     char line[128];
@@ -97,6 +100,7 @@ std::string statusJson(const TillStatus& s) {
   Json j;
   j["till"] = s.tillFolder;
   j["machine"] = s.machineNo.empty() ? Json() : Json(text::big5ToUtf8(s.machineNo));
+  j["client"] = text::big5ToUtf8(s.client);
   j["kinds"] = Json::array();
   for (const PendingTable& p : s.tables)
     j["kinds"].push_back(

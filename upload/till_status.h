@@ -23,6 +23,7 @@ std::vector<PendingTable> pendingTables(localdb::SqlConnection& till);
 struct TillStatus {
   std::string tillFolder;
   std::string machineNo;  // Big5; empty when MCH_NO.TXT cannot be read
+  std::string client;     // the database client's file
   std::vector<PendingTable> tables;
   std::string lastRun;  // status.json as written; empty when none
 };

@@ -5,6 +5,8 @@
 
 #include <ibase.h>
 
+#include <string>
+
 namespace tavrix::localdb {
 
 #define TAVRIX_CLIENT_ENTRIES(X) \
@@ -33,11 +35,13 @@ struct ClientApi {
   // fb_interpret where the client has it (InterBase's has only the older
   // isc_interprete): the next line of a status vector, its length, 0 at the end.
   decltype(&::fb_interpret) interpret = nullptr;
+  // The client's file, as the system loaded it (for store IT).
+  std::string location;
 };
 
 // The client, loaded on first use. Raises DatabaseError naming the files it
-// looked for when none loads, so opening a database fails as any other
-// database error does.
+// looked for when none loads (and which of them is built for the other
+// bitness), so opening a database fails as any other database error does.
 const ClientApi& client();
 
 }  // namespace tavrix::localdb

@@ -1,3 +1,5 @@
+#include <dlfcn.h>
+
 #include "platform/localdb/client.h"
 
 namespace tavrix::localdb {
@@ -9,6 +11,9 @@ const ClientApi& client() {
     TAVRIX_CLIENT_ENTRIES(TAVRIX_CLIENT_ENTRY)
 #undef TAVRIX_CLIENT_ENTRY
     a.interpret = &::fb_interpret;
+    Dl_info library;
+    if (dladdr(reinterpret_cast<void*>(&::isc_attach_database), &library) && library.dli_fname)
+      a.location = library.dli_fname;
     return a;
   }();
   return api;

@@ -31,4 +31,9 @@ std::string rootFolder();
 // "Cannot create file "path". reason" when it cannot.
 void writeFile(const std::string& path, std::string_view bytes);
 
+// Puts `from` in the place of `to` in one step, whether or not `to` exists:
+// a reader sees the old file or the new one, never neither. False when it
+// cannot (errno / the last error tells why).
+bool replaceFile(const std::string& from, const std::string& to);
+
 }  // namespace tavrix::text

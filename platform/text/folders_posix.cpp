@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <filesystem>
 
 #include "platform/text/folders.h"
@@ -13,6 +14,10 @@ std::string executableFolder() {
 
 std::string rootFolder() {
   return tillFolder();
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 }  // namespace tavrix::text

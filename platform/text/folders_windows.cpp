@@ -16,4 +16,9 @@ std::string rootFolder() {
   return "C:\\";
 }
 
+// rename() refuses an existing target here.
+bool replaceFile(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
 }  // namespace tavrix::text

@@ -5,20 +5,10 @@
 #include <stdexcept>
 
 #include "platform/localdb/admin.h"
-#include "platform/localdb/client.h"
 #include "tests/support/service_fixture.h"
 #include "upload/start_up.h"
 
 namespace tavrix::testing {
-
-std::string localDatabaseMissing() {
-  try {
-    localdb::client();
-    return {};
-  } catch (const std::exception& e) {
-    return std::string("needs the local database: ") + e.what();
-  }
-}
 
 TempDatabase::TempDatabase(const std::string& script) {
   folder_ = makeTempFolder("tavrix-test");

@@ -11,10 +11,6 @@ namespace tavrix::testing {
 inline constexpr const char* kUser = "SYSDBA";
 inline constexpr const char* kPassword = "quietbell";
 
-// Why the local database cannot be reached at all (no database client, as on
-// Windows under wine); empty when it can.
-std::string localDatabaseMissing();
-
 class TempDatabase {
  public:
   // Creates the database and runs the script in it.
