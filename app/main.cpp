@@ -1,18 +1,19 @@
-// tavrix-online: the till program. The window first, then the data service
-// client, then the message loop.
+// tavrix-online on Linux: the till program. The window first, then the head
+// office's service client, then the message loop.
 #include <QApplication>
 
-#include "app/FrmTavrix.h"
+#include "app/qt_window.h"
+#include "app/till_window.h"
 #include "platform/stop/stop.h"
 #include "platform/text/clock.h"
 #include "platform/text/folders.h"
-#include "service/FrmDataModHttp.h"
+#include "service/head_office_service.h"
 
 using namespace tavrix;
 
 namespace {
 
-// The data service client exists before the window it shows its boxes on.
+// The service client exists before the window it shows its boxes on.
 struct WindowBox : ModalBox {
   UploadHost* window = nullptr;
   void show(const std::string& text) override {
@@ -27,24 +28,23 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setApplicationDisplayName("Tavrix OnLine");
   app.setQuitOnLastWindowClosed(false);  // hidden to the tray is not closed
-  std::vector<std::string> args(argv + 1, argv + argc);
 
   text::SystemClock clock;
-  std::string till = text::tillFolder();
   WindowBox box;
-  TDataModHttp dataModule(clock, box, till, text::rootFolder());
+  HeadOfficeService service(clock, box, text::tillFolder(), text::rootFolder());
 
-  TFormTavrix_OnLine::Options options;
-  options.args = args;
-  options.tillFolder = till;
-  TFormTavrix_OnLine form(dataModule, clock, options);
-  box.window = &form;
+  QtWindow view;
+  TillWindow window(
+      view, service, clock,
+      {std::vector<std::string>(argv + 1, argv + argc), text::tillFolder(), text::rootFolder()});
+  view.attach(window);
+  window.start();
+  box.window = &window;
 
-  dataModule.DataModuleCreate();
-  DataModHttp = &dataModule;
+  service.readSettings();
 
   // A stop that came while the start-up error box was open: nothing to wait for.
   if (stop::requested()) return 0;
-  form.QWidget::show();
+  view.show();
   return app.exec();
 }

@@ -1,5 +1,5 @@
 // tavrix-upload: the upload engine without a window. Runs one upload run, or
-// with --auto the auto-run cycle exactly as Timer1 drives it, and prints every
+// with --auto the auto-run cycle exactly as the upload timer drives it, and prints every
 // log line as it is written.
 #include <chrono>
 #include <csignal>
@@ -12,7 +12,7 @@
 #include "platform/text/clock.h"
 #include "platform/text/folders.h"
 #include "platform/text/number_text.h"
-#include "service/FrmDataModHttp.h"
+#include "service/head_office_service.h"
 #include "upload/start_up.h"
 #include "upload/till_status.h"
 #include "upload/upload_engine.h"
@@ -59,19 +59,19 @@ class TerminalHost : public UploadHost {
   bool timerArmed = false;
 
   void show(const std::string& text) override { print("[" + text + "]"); }
-  void memo1Add(const std::string& line) override {
+  void addProgressLine(const std::string& line) override {
     print(line);
     ++memo1Lines_;
   }
-  void memo1Clear() override { memo1Lines_ = 0; }
-  int memo1LineCount() const override { return memo1Lines_; }
-  void memo2Add(const std::string& line) override { print("! " + line); }
+  void clearProgress() override { memo1Lines_ = 0; }
+  int progressLineCount() const override { return memo1Lines_; }
+  void addFailureLine(const std::string& line) override { print("! " + line); }
   void setCaption(const std::string&) override {}
-  int checkItemCount() const override { return 9; }
-  void tickCheckItem(int) override {}
+  int kindCount() const override { return 9; }
+  void tickKind(int) override {}
   int mode() const override { return selectedMode; }
   text::Date oneDayDate() const override { return date; }
-  void armTimer1() override { timerArmed = true; }
+  void armUploadTimer() override { timerArmed = true; }
 
  private:
   static void print(const std::string& big5) {
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
   text::SystemClock clock;
   std::string till = text::tillFolder();
   TerminalHost host;
-  TDataModHttp http(clock, host, till, text::rootFolder());
+  HeadOfficeService http(clock, host, till, text::rootFolder());
   UploadEngine engine(host, http, clock, text::rootFolder(), till);
   setDesignedParams(engine.SQLCon_Loc);
 
@@ -159,18 +159,17 @@ int main(int argc, char** argv) {
   engine.MachineNo = s.machineNo;
   // The standard error box, on stderr; the program goes on, as the window does.
   if (!s.error.empty()) std::fprintf(stderr, "[%s]\n", text::big5ToUtf8(s.error).c_str());
-  http.DataModuleCreate();
-  DataModHttp = &http;
+  http.readSettings();
 
   if (!autoRun) {
-    engine.SpeedButton1Click();
+    engine.run();
   } else {
-    // Start-up arms Timer1; every tick disarms it and sets the longer interval.
+    // Start-up arms the upload timer; every tick disarms it and sets the longer interval.
     host.timerArmed = true;
     for (auto interval = first; host.timerArmed; interval = next) {
       if (stop::sleepFor(interval)) break;
       host.timerArmed = false;
-      engine.Timer1Tick();
+      engine.uploadTimerTick();
     }
   }
   if (stop::requested()) {

@@ -32,7 +32,7 @@ void expectDelivered(const UploadRig& rig, const std::vector<Tables>& tables) {
 }
 
 void runs(UploadRig& rig, int count) {
-  for (int i = 0; i < count; ++i) rig.engine.SpeedButton1Click();
+  for (int i = 0; i < count; ++i) rig.engine.run();
 }
 
 const std::string kSale =
@@ -76,16 +76,16 @@ TEST(Faults, AHeadOfficeThatGoesAwayFailsTheRunAndALaterRunCompletes) {
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   };
   bool shut = false;
-  rig.host.onMemo1 = [&](const std::string& line) {
+  rig.host.onProgressLine = [&](const std::string& line) {
     if (!shut && line.find("POINT_MASTER") != std::string::npos) {
       gfix("-shut full -force 0");
       shut = true;
     }
   };
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   ASSERT_TRUE(shut);
   EXPECT_TRUE(rig.engine.lastRunFailed);
-  EXPECT_EQ(rig.host.memo2.size(), 1u);
+  EXPECT_EQ(rig.host.failures.size(), 1u);
 
   gfix("-online normal");
   runs(rig, 2);
@@ -103,12 +103,12 @@ TEST(Faults, ARowWrittenAfterThePendingMarkWaitsForTheNextRun) {
     if (testing::waitForRequest(requests.path(), "sql_scripts.php"))
       rig.local("INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/15','0003','1');");
   });
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   till.join();
   EXPECT_EQ(rig.localRows("SELECT SAL_NO, TRN_CODE FROM LOC_DELE WHERE SAL_DATE = '107/03/15' "
                           "ORDER BY SAL_NO"),
             (Lines{"0001|Y", "0002|Y", "0003|<null>"}));
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   expectDelivered(rig, {{"LOC_DELE", "POS_DELE"}});
 }
 
@@ -116,10 +116,10 @@ TEST(Faults, ASecondCardSlipWrittenAfterItsSaleWentTravelsWithTheFirst) {
   UploadRig rig;
   rig.local(
       "INSERT INTO CREDIT_CARD (SAL_DATE, SAL_NO, CARD_NO) VALUES ('107/03/15','0001','4111');");
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   rig.local(
       "INSERT INTO CREDIT_CARD (SAL_DATE, SAL_NO, CARD_NO) VALUES ('107/03/15','0001','5222');");
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   expectDelivered(rig, {{"CREDIT_CARD", "CREDIT_CARD"}});
   EXPECT_EQ(rig.headOfficeRows("SELECT CARD_NO FROM CREDIT_CARD ORDER BY CARD_NO"),
             (Lines{"4111", "5222"}));

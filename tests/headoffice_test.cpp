@@ -144,7 +144,7 @@ TEST(HeadOffice, RefusalsComeAsResultTexts) {
   std::string missing = testing::errorOf([&] { right.http.OpenRemote(ds, "SELECT * FROM NOPE"); });
   EXPECT_EQ(missing.substr(0, 15), "<RESULT>ERROR: ") << missing;
   EXPECT_NE(missing.find("NOPE"), std::string::npos) << missing;
-  EXPECT_THROW(right.http.IdHTTP1.post("http://127.0.0.1:" + std::to_string(sim.port()) + "/x",
+  EXPECT_THROW(right.http.httpClient.post("http://127.0.0.1:" + std::to_string(sim.port()) + "/x",
                                        "text/plain", ""),
                HttpFailure);  // 404
 }
@@ -190,7 +190,7 @@ TEST(HeadOffice, FaultsReachTheClientAsTheyWould) {
   {
     SimProcess sim({"--delay", "600"});
     ServiceUnderTest s(sim.httpsetIni());
-    s.http.IdHTTP1.limits.timeout = std::chrono::milliseconds(200);
+    s.http.httpClient.limits.timeout = std::chrono::milliseconds(200);
     EXPECT_THROW(s.http.OpenRemote(ds, kProbe), SilentAbort);
   }
 }
@@ -203,7 +203,7 @@ TEST(HeadOffice, ALostReplyLeavesTheBatchCommitted) {
       {{"sql", "INSERT INTO POS_MASTER (SAL_DATE, SAL_NO) values('2018/03/15','0001');"}}, "b");
   std::string failure;
   try {
-    s.http.IdHTTP1.post(s.http.ScriptURL + "&user_name=SYSDBA&password=quietbell",
+    s.http.httpClient.post(s.http.ScriptURL + "&user_name=SYSDBA&password=quietbell",
                         "multipart/form-data; boundary=b", form);
   } catch (const HttpFailure& e) {
     failure = e.what();

@@ -15,12 +15,12 @@ using Json = nlohmann::json;
 
 const char kToday[] = "log/20180315.log";
 
-TEST(RunLog, EveryMemoLineAndTheFailureReasonGoToTheDaysFile) {
+TEST(RunLog, EveryLineOfBothLogsAndTheFailureReasonGoToTheDaysFile) {
   UploadRig rig;
   rig.folder.write("httpset.ini", "[set]\r\nport=1\r\n");  // nothing listens there
-  rig.http.DataModuleCreate();
-  rig.engine.SpeedButton1Click();
-  rig.engine.SpeedButton1Click();
+  rig.http.readSettings();
+  rig.engine.run();
+  rig.engine.run();
   std::string log = rig.folder.read(kToday);
   EXPECT_EQ(log.substr(0, log.find("\r\n") + 2), "12:34:56 Memo1 20180315-123456\r\n");
   EXPECT_NE(log.find("12:34:56 Memo1 " + text::B5("機號:[01]倉庫代號比對(連線)中..!") + "\r\n"),
@@ -30,7 +30,7 @@ TEST(RunLog, EveryMemoLineAndTheFailureReasonGoToTheDaysFile) {
   size_t first = log.find(failed);
   EXPECT_NE(first, std::string::npos) << log;
   EXPECT_NE(log.find(failed, first + 1), std::string::npos);  // appended, run after run
-  EXPECT_EQ(rig.host.memo2.size(), 2u);                       // Memo2 keeps its one line a run
+  EXPECT_EQ(rig.host.failures.size(), 2u);                       // the failure log keeps its one line a run
 }
 
 TEST(RunLog, OldDaysGoAtStartAndAnUnwritableLogNeverStopsARun) {
@@ -46,7 +46,7 @@ TEST(RunLog, OldDaysGoAtStartAndAnUnwritableLogNeverStopsARun) {
   rig.folder.write("log", "a file where the folder should be");
   rig.local("INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','0001');");
   ::testing::internal::CaptureStderr();
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   std::string warnings = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
   EXPECT_NE(warnings.find("cannot write the run log"), std::string::npos);
@@ -59,7 +59,7 @@ TEST(RunStatus, AfterANormalRunAndAFailedOne) {
       "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','0001');"
       "INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/15','0001','1');"
       "INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/15','0002','1');");
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   Json ok = Json::parse(rig.folder.read("status.json"));
   EXPECT_EQ(ok["result"], "ok");
   EXPECT_EQ(ok["started"], "2018-03-15 12:34:56");
@@ -76,7 +76,7 @@ TEST(RunStatus, AfterANormalRunAndAFailedOne) {
   rig.local(
       "INSERT INTO DECCASH_SUB (SAL_DATE, SAL_NO, ICCARD_ID) VALUES ('107/03/15','0002','C');"
       "INSERT INTO CREDIT_CARD (SAL_DATE, SAL_NO) VALUES ('XX/03/15','0003');");
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   Json failed = Json::parse(rig.folder.read("status.json"));
   EXPECT_EQ(failed["result"], "failed");
   EXPECT_NE(failed["reason"].get<std::string>().find("'XX'"), std::string::npos)

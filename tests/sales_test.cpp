@@ -35,14 +35,14 @@ const std::string kSale =
     "PAK_QTY, SAL_CODE) VALUES ('107/03/14','0001','3','NOPE','x',10,'3',NULL,'S');";
 
 Lines salesLog(const UploadRig& rig) {
-  Lines log = rig.memo1From(" 銷售資料上傳中");
+  Lines log = rig.progressFrom(" 銷售資料上傳中");
   return Lines(log.begin(), std::find(log.begin(), log.end(), "   >>All OK..") + 1);
 }
 
 TEST(Sales, ASaleGoesWithItsEnrichedLinesAndIsMarked) {
   UploadRig rig;
   rig.local(kProducts + kSale);
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   EXPECT_EQ(salesLog(rig), (Lines{" 銷售資料上傳中..!", "   >>107/03/14_0001...",
                                   "   >>107/03/14_0001...LOC_MAST", "   >>107/03/14_0001..Remote",
                                   "   >>107/03/14_0001..Batch", "   >>107/03/14_0001...>>>>>OK",
@@ -69,11 +69,11 @@ TEST(Sales, OneSalePerRunAndASaleWithoutLines) {
   rig.local(
       "INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO) VALUES ('107/03/14','0001');"
       "INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO) VALUES ('107/03/14','0002');");
-  rig.engine.SpeedButton1Click();
-  EXPECT_EQ(rig.host.memo1.back(), "Record:1");
+  rig.engine.run();
+  EXPECT_EQ(rig.host.progress.back(), "Record:1");
   EXPECT_EQ(rig.host.timerArms, 1);
-  rig.engine.SpeedButton1Click();
-  EXPECT_EQ(rig.host.memo1.back(), "Record:0");
+  rig.engine.run();
+  EXPECT_EQ(rig.host.progress.back(), "Record:0");
   EXPECT_EQ(rig.host.timerArms, 1);
   EXPECT_EQ(rig.headOfficeRows("SELECT COUNT(*) FROM POS_MASTER"), Lines{"2"});
   EXPECT_EQ(rig.headOfficeRows("SELECT COUNT(*) FROM POS_SUB"), Lines{"0"});
@@ -83,7 +83,7 @@ TEST(Sales, AFailedPostOrVerificationSaysNGAndTheResendReplacesTheCopy) {
   {
     UploadRig rig({"--no-success", "1"});
     rig.local(kProducts + kSale);
-    rig.engine.SpeedButton1Click();
+    rig.engine.run();
     EXPECT_EQ(salesLog(rig), (Lines{" 銷售資料上傳中..!", "   >>107/03/14_0001...",
                                     "   >>107/03/14_0001...LOC_MAST", "   >>107/03/14_0001..Remote",
                                     "   >>107/03/14_0001..Batch", "   >>107/03/14_0001..Batch..NG",
@@ -96,13 +96,13 @@ TEST(Sales, AFailedPostOrVerificationSaysNGAndTheResendReplacesTheCopy) {
   rig.headOffice(
       "INSERT INTO POS_MASTER (SAL_DATE, SAL_NO, SAL_AMT) VALUES ('2018/03/14','0001',1);"
       "INSERT INTO POS_SUB (SAL_DATE, SAL_NO, ORD_NO) VALUES ('2018/03/14','0001','9');");
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   Lines log = salesLog(rig);
   EXPECT_EQ(
       Lines(log.begin() + 5, log.end()),
       (Lines{"   >>107/03/14_0001...>>>>>NG", "   >>107/03/14_0001..Batch..OK", "   >>All OK.."}));
   EXPECT_EQ(rig.localRows("SELECT TRN_CODE FROM LOC_MAIN"), Lines{"<null>"});
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   EXPECT_EQ(rig.localRows("SELECT TRN_CODE FROM LOC_MAIN"), Lines{"Y"});
   EXPECT_EQ(rig.headOfficeRows("SELECT SAL_AMT FROM POS_MASTER"), Lines{"260"});
   EXPECT_EQ(rig.headOfficeRows("SELECT ORD_NO FROM POS_SUB ORDER BY ORD_NO"),
@@ -123,8 +123,8 @@ TEST(VoidedSales, AVoidWithdrawsTheSaleAndEveryVoidIsSentInOneRun) {
       "INSERT INTO LOC_MASD (SAL_DATE, SAL_NO, ORD_NO, PDC_NO) VALUES ('107/03/14','0001','1','X');"
       "INSERT INTO LOC_MASD (SAL_DATE, SAL_NO, ORD_NO, PDC_NO) VALUES "
       "('107/03/14','0001','2','Y');");
-  rig.engine.SpeedButton1Click();
-  Lines log = rig.memo1From(" 銷售作廢上傳中");
+  rig.engine.run();
+  Lines log = rig.progressFrom(" 銷售作廢上傳中");
   EXPECT_EQ(Lines(log.begin(), log.begin() + 7),
             (Lines{" 銷售作廢上傳中..!", "   >>107/03/14_0001...", "107/03/14 0001..ok",
                    "   >>107/03/14_0002...", "107/03/14 0002..ok", "   >>107/03/14_0003...",
@@ -147,8 +147,8 @@ TEST(Exchanges, GoWithoutInvoiceAndSubsidyColumns) {
       "INSERT INTO LOC_MAIN_CHG (SAL_DATE, SAL_NO, SAL_AMT) VALUES ('107/03/14','0007','');"
       "INSERT INTO LOC_MAST_CHG (SAL_DATE, SAL_NO, ORD_NO, SAL_QTY) VALUES "
       "('107/03/14','0007','1','1');");
-  rig.engine.SpeedButton1Click();
-  Lines log = rig.memo1From(" 兌換資料上傳中");
+  rig.engine.run();
+  Lines log = rig.progressFrom(" 兌換資料上傳中");
   EXPECT_EQ(Lines(log.begin(), log.begin() + 4),
             (Lines{" 兌換資料上傳中..!", "   >>107/03/14_0007...",
                    "   >>107/03/14_0007...LOC_MAST_CHG", " 打卡資料上傳中..!"}));

@@ -46,7 +46,7 @@ struct Outcome {
 Outcome query(const std::vector<std::string>& replies, std::chrono::milliseconds timeout = {}) {
   RawServer server = sending(replies);
   ServiceUnderTest s(ini(server));
-  if (timeout.count()) s.http.IdHTTP1.limits.timeout = timeout;
+  if (timeout.count()) s.http.httpClient.limits.timeout = timeout;
   dataset::DataSet ds;
   fill(ds);
   Outcome out;
@@ -130,7 +130,7 @@ TEST(Reply, AServerThatNeverAnswersRunsIntoTheTimeout) {
     c.waitForClose();
   });
   ServiceUnderTest s(ini(silent));
-  s.http.IdHTTP1.limits.timeout = std::chrono::milliseconds(300);
+  s.http.httpClient.limits.timeout = std::chrono::milliseconds(300);
   dataset::DataSet ds;
   fill(ds);
   EXPECT_THROW(s.http.OpenRemote(ds, "select 1"), SilentAbort);
@@ -139,7 +139,7 @@ TEST(Reply, AServerThatNeverAnswersRunsIntoTheTimeout) {
   EXPECT_EQ(s.box.shown, std::vector<std::string>{"Connection problem!\r\n"});
   // The program itself waits five minutes.
   ServiceUnderTest program;
-  EXPECT_EQ(program.http.IdHTTP1.limits.timeout, std::chrono::milliseconds(300000));
+  EXPECT_EQ(program.http.httpClient.limits.timeout, std::chrono::milliseconds(300000));
 }
 
 TEST(Reply, RedirectsAreFollowedUpToFifteenRequests) {
@@ -186,7 +186,7 @@ TEST(Reply, ALocationHeaderRedirectsWhateverTheStatus) {
 bool script(ServiceUnderTest& s, const std::string& replyBody) {
   RawServer server = sending({RawServer::reply(replyBody)});
   s.folder.write("httpset.ini", ini(server));
-  s.http.DataModuleCreate();
+  s.http.readSettings();
   return s.http.ExecRemoteSQL({"DELETE FROM X"});
 }
 

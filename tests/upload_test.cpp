@@ -30,9 +30,9 @@ const std::string kOneOfEach =
 TEST(UploadRun, EveryKindGoesOutWithTheExactLog) {
   UploadRig rig;
   rig.local(kOneOfEach);
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
 
-  EXPECT_EQ(rig.memo1From(""), (Lines{"20180315-123456",
+  EXPECT_EQ(rig.progressFrom(""), (Lines{"20180315-123456",
                                       "位置: 127.0.0.1  資料庫: POSDATA.GDB ....!",
                                       "機號:[01]倉庫代號比對(連線)中..!",
                                       "倉庫代號:W01....(連線)ok",
@@ -56,7 +56,7 @@ TEST(UploadRun, EveryKindGoesOutWithTheExactLog) {
   EXPECT_EQ(rig.host.boxes, (Lines{text::B5("機號:01"), text::B5("倉庫代號W01")}));
   EXPECT_EQ(rig.host.caption, text::B5("機號:01______20180315-123456  Ver: 2018-03-15"));
   EXPECT_EQ(rig.host.ticks, (Lines{"0", "1", "2", "3", "4", "5", "6", "7", "8"}));
-  EXPECT_TRUE(rig.host.memo2.empty());
+  EXPECT_TRUE(rig.host.failures.empty());
   EXPECT_EQ(rig.host.timerArms, 0);
   EXPECT_EQ(rig.engine.Busy, 0);
 
@@ -116,9 +116,9 @@ TEST(UploadRun, RowsThatShareAKeyTravelTogether) {
       "  VALUES ('107/03/15','0003','D',30);");
   rig.headOffice(
       "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO, MEMBER_ID) VALUES ('2018/03/15','0002','M1');");
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
 
-  Lines log = rig.memo1From(" 點數記錄");
+  Lines log = rig.progressFrom(" 點數記錄");
   EXPECT_EQ(Lines(log.begin(), log.begin() + 5),
             (Lines{" 點數記錄資料上傳中..!", "   >>107/03/15_0002...POINT_MASTER",
                    " 儲值記錄資料上傳中..!", "   >>107/03/15_0003...DECCASH_SUB",
@@ -147,8 +147,8 @@ TEST(UploadRun, FiveFailedPassesEndAKindAndASuccessResetsTheCount) {
   {
     UploadRig rig({"--no-success", "5"});
     rig.local(rows);
-    rig.engine.SpeedButton1Click();
-    Lines log = rig.memo1From(" 點數記錄");
+    rig.engine.run();
+    Lines log = rig.progressFrom(" 點數記錄");
     ASSERT_GE(log.size(), 8u);
     EXPECT_EQ(Lines(log.begin(), log.begin() + 8),
               (Lines{" 點數記錄資料上傳中..!", "   >>107/03/15_0001...POINT_MASTER",
@@ -163,7 +163,7 @@ TEST(UploadRun, FiveFailedPassesEndAKindAndASuccessResetsTheCount) {
   {
     UploadRig rig({"--no-success", "4"});
     rig.local(rows);
-    rig.engine.SpeedButton1Click();
+    rig.engine.run();
     EXPECT_EQ(rig.localRows("SELECT DISTINCT TRN_CODE FROM POINT_MASTER"), Lines{"Y"});
     EXPECT_EQ(rig.headOfficeRows("SELECT SAL_NO FROM POINT_MASTER ORDER BY SAL_NO"),
               (Lines{"0001", "0002"}));
@@ -177,11 +177,11 @@ TEST(UploadRun, AFailedDateStaysPendingAndGoesWithTheNextRun) {
       "INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/14','0001','1');"
       "INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/15','0001','1');"
       "INSERT INTO LOC_DELE (SAL_DATE, SAL_NO, ORD_NO) VALUES (NULL,'0009','1');");
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   EXPECT_EQ(rig.localRows("SELECT SAL_DATE, TRN_CODE FROM LOC_DELE ORDER BY SAL_DATE"),
             (Lines{"<null>|*", "107/03/13|*", "107/03/14|Y", "107/03/15|Y"}));
   rig.host.selectedMode = -1;  // no mode: only what is pending goes
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   EXPECT_EQ(rig.localRows("SELECT SAL_DATE, TRN_CODE FROM LOC_DELE ORDER BY SAL_DATE"),
             (Lines{"<null>|*", "107/03/13|Y", "107/03/14|Y", "107/03/15|Y"}));
   EXPECT_EQ(rig.headOfficeRows("SELECT COUNT(*) FROM POS_DELE"), Lines{"3"});
@@ -198,7 +198,7 @@ TEST(UploadRun, TheOneDayModeSendsTheDayAgainWithWhatIsPending) {
       "  VALUES ('107/03/12','0001','01','10:00',NULL);");
   rig.host.selectedMode = 1;
   rig.host.date = {2018, 3, 14};
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   EXPECT_EQ(rig.engine.OneDayDate, "107/03/14");
   EXPECT_EQ(rig.localRows("SELECT SAL_DATE, TRN_CODE FROM LOC_KEY ORDER BY SAL_DATE"),
             (Lines{"107/03/12|<null>", "107/03/13|Y", "107/03/14|Y"}));
@@ -209,23 +209,23 @@ TEST(UploadRun, TheOneDayModeSendsTheDayAgainWithWhatIsPending) {
 TEST(UploadRun, FailedRunsRetryTwiceAndF1StartsAgain) {
   UploadRig rig;
   rig.folder.write("httpset.ini", "[set]\r\nport=1\r\n");  // nothing listens there
-  rig.http.DataModuleCreate();
-  for (int run = 0; run < 3; ++run) rig.engine.SpeedButton1Click();
-  EXPECT_EQ(rig.host.memo2, Lines(3, text::B5("錯誤的連線(主機)..20180315-123456")));
+  rig.http.readSettings();
+  for (int run = 0; run < 3; ++run) rig.engine.run();
+  EXPECT_EQ(rig.host.failures, Lines(3, text::B5("錯誤的連線(主機)..20180315-123456")));
   EXPECT_EQ(rig.engine.FailCount, 3);
   EXPECT_EQ(rig.host.timerArms, 2);
   EXPECT_EQ(rig.engine.Busy, 0);
   EXPECT_TRUE(rig.engine.lastRunFailed);
   rig.engine.FailCount = 0;  // what F1 does before it clicks
-  rig.engine.SpeedButton1Click();
+  rig.engine.run();
   EXPECT_EQ(rig.host.timerArms, 3);
 }
 
 TEST(UploadRun, AnUnknownMachineEndsTheRunNormally) {
   UploadRig rig({}, "02,W02,S02");
   rig.local("INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO) VALUES ('107/03/15','0001');");
-  rig.engine.SpeedButton1Click();
-  EXPECT_EQ(rig.memo1From("倉庫代號:"), (Lines{"倉庫代號:....(連線)ok", " 倉庫代號空白,上傳終止..!",
+  rig.engine.run();
+  EXPECT_EQ(rig.progressFrom("倉庫代號:"), (Lines{"倉庫代號:....(連線)ok", " 倉庫代號空白,上傳終止..!",
                                                "20180315-123456...OK", "Record:1"}));
   EXPECT_EQ(rig.host.timerArms, 1);  // a sale is pending
   EXPECT_TRUE(rig.host.ticks.empty());
@@ -243,23 +243,23 @@ TEST(UploadRun, TheTillAttachmentLeavesOldRowVersionsToTheServer) {
   EXPECT_EQ(q.field(0).asString(), "0");
 }
 
-TEST(UploadRun, MemoClearingNestingAndApostrophesInKeys) {
+TEST(UploadRun, ProgressLogClearingNestingAndApostrophesInKeys) {
   UploadRig rig;
   rig.local("INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','A''1');");
-  rig.host.memo1.assign(29, "old");
-  rig.engine.SpeedButton1Click();
-  EXPECT_EQ(rig.host.memo1.front(), "old");
+  rig.host.progress.assign(29, "old");
+  rig.engine.run();
+  EXPECT_EQ(rig.host.progress.front(), "old");
   EXPECT_EQ(rig.localRows("SELECT TRN_CODE FROM POINT_MASTER"), Lines{"Y"});
   EXPECT_EQ(rig.headOfficeRows("SELECT SAL_NO FROM POINT_MASTER"), Lines{"A'1"});
 
-  rig.host.memo1.assign(30, "old");
-  rig.engine.SpeedButton1Click();
-  EXPECT_EQ(rig.host.memo1.front(), "20180315-123456");
+  rig.host.progress.assign(30, "old");
+  rig.engine.run();
+  EXPECT_EQ(rig.host.progress.front(), "20180315-123456");
 
   rig.engine.Busy = 1;  // a run is under way: nothing starts
-  rig.host.memo1.clear();
-  rig.engine.SpeedButton1Click();
-  EXPECT_TRUE(rig.host.memo1.empty());
+  rig.host.progress.clear();
+  rig.engine.run();
+  EXPECT_TRUE(rig.host.progress.empty());
 }
 
 }  // namespace

@@ -39,22 +39,22 @@ class LoggedHost : public UploadHost {
   LoggedHost(UploadHost& inner, RunLog& log) : inner_(inner), log_(log) {}
 
   void show(const std::string& text) override { inner_.show(text); }
-  void memo1Add(const std::string& line) override {
+  void addProgressLine(const std::string& line) override {
     log_.write("Memo1", line);
-    inner_.memo1Add(line);
+    inner_.addProgressLine(line);
   }
-  void memo1Clear() override { inner_.memo1Clear(); }
-  int memo1LineCount() const override { return inner_.memo1LineCount(); }
-  void memo2Add(const std::string& line) override {
+  void clearProgress() override { inner_.clearProgress(); }
+  int progressLineCount() const override { return inner_.progressLineCount(); }
+  void addFailureLine(const std::string& line) override {
     log_.write("Memo2", line);
-    inner_.memo2Add(line);
+    inner_.addFailureLine(line);
   }
   void setCaption(const std::string& caption) override { inner_.setCaption(caption); }
-  int checkItemCount() const override { return inner_.checkItemCount(); }
-  void tickCheckItem(int index) override { inner_.tickCheckItem(index); }
+  int kindCount() const override { return inner_.kindCount(); }
+  void tickKind(int index) override { inner_.tickKind(index); }
   int mode() const override { return inner_.mode(); }
   text::Date oneDayDate() const override { return inner_.oneDayDate(); }
-  void armTimer1() override { inner_.armTimer1(); }
+  void armUploadTimer() override { inner_.armUploadTimer(); }
 
  private:
   UploadHost& inner_;

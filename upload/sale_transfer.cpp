@@ -133,7 +133,7 @@ bool pick(UploadEngine& e, const SaleKind& kind, Sale& sale) {
 
 void stage(UploadEngine& e, const SaleKind& kind, const Sale& sale) {
   StageSaleHeader(e, kind.shape);
-  if (kind.linesProgress) e.host.memo1Add(sale.progress(kind.linesProgress));
+  if (kind.linesProgress) e.host.addProgressLine(sale.progress(kind.linesProgress));
   StageSaleLines(e, kind.shape, sale.date, sale.no);
 }
 
@@ -178,14 +178,14 @@ void mark(UploadEngine& e, const SaleKind& kind, const Sale& sale) {
 }
 
 void transferWithBudget(UploadEngine& e, const SaleKind& kind) {
-  e.host.memo1Add(text::B5(kind.headerLine));
+  e.host.addProgressLine(text::B5(kind.headerLine));
   e.working(kind.name, "");
   probe(e, kind);
   Sale sale;
   std::string failure;
   int attempts = 0;
   while (attempts < kFailureBudget && pick(e, kind, sale)) {
-    e.host.memo1Add(sale.progress("..."));
+    e.host.addProgressLine(sale.progress("..."));
     stage(e, kind, sale);
     buildBatch(e, kind, sale);
     if (!postAndVerify(e, kind, sale, failure)) {
@@ -193,7 +193,7 @@ void transferWithBudget(UploadEngine& e, const SaleKind& kind) {
       continue;
     }
     mark(e, kind, sale);
-    if (kind.markedLine) e.host.memo1Add(expand(kind.markedLine, sale));
+    if (kind.markedLine) e.host.addProgressLine(expand(kind.markedLine, sale));
     attempts = 0;
   }
   if (attempts >= kFailureBudget) e.stuck(kind.name, sale.key(), failure);
@@ -203,16 +203,16 @@ void transferWithBudget(UploadEngine& e, const SaleKind& kind) {
 
 void TransferSales(UploadEngine& e) {
   const SaleKind& kind = kSalesKind;
-  e.host.memo1Add(text::B5(kind.headerLine));
+  e.host.addProgressLine(text::B5(kind.headerLine));
   e.working(kind.name, "");
   probe(e, kind);
   Sale sale;
   if (pick(e, kind, sale)) {
-    e.host.memo1Add(sale.progress("..."));
+    e.host.addProgressLine(sale.progress("..."));
     stage(e, kind, sale);
-    e.host.memo1Add(sale.progress("..Remote"));
+    e.host.addProgressLine(sale.progress("..Remote"));
     buildBatch(e, kind, sale);
-    e.host.memo1Add(sale.progress("..Batch"));
+    e.host.addProgressLine(sale.progress("..Batch"));
     bool posted = e.http.ExecRemoteSQL(e.BatchList);
     // Its one attempt of the run: a failed sale is stuck until the next run.
     std::string failure = e.http.LastFailure;
@@ -220,12 +220,12 @@ void TransferSales(UploadEngine& e) {
       bool verified = verify(e, kind, sale, failure);
       if (verified) mark(e, kind, sale);
       // The log says what happened: NG where the classic log said OK anyway.
-      e.host.memo1Add(sale.progress(verified ? "...>>>>>OK" : "...>>>>>NG"));
+      e.host.addProgressLine(sale.progress(verified ? "...>>>>>OK" : "...>>>>>NG"));
     }
-    e.host.memo1Add(sale.progress(posted ? "..Batch..OK" : "..Batch..NG"));
+    e.host.addProgressLine(sale.progress(posted ? "..Batch..OK" : "..Batch..NG"));
     if (!failure.empty()) e.stuck(kind.name, sale.key(), failure);
   }
-  e.host.memo1Add("   >>All OK..");
+  e.host.addProgressLine("   >>All OK..");
 }
 
 void TransferVoidedSales(UploadEngine& e) {

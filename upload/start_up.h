@@ -25,13 +25,13 @@ std::string tillDatabase(const std::string& tillFolder);
 std::string readMachineNo(const std::string& tillFolder);
 
 struct StartUp {
-  int mode = 0;     // RadioGroup1's index, bounded to -1..1
-  text::Date date;  // DateTimePicker1
+  int mode = 0;     // the mode: -1 none, 0 not yet transferred, 1 one day
+  text::Date date;  // the day of the one-day mode
   std::string machineNo;
   std::string error;  // for the standard error box; empty when all went well
 };
 
-// FormCreate's guarded steps, in order: the mode from argument 1 (default 0),
+// The window's start-up steps, guarded, in order: the mode from argument 1 (default 0),
 // in mode 1 the date from argument 2 (default today), MachineNo from the first
 // line of MCH_NO.TXT in the till folder (kept exactly as stored), then the
 // connection's parameters for Data/POS_LOC.GDB on 127.0.0.1 and the opening.

@@ -15,14 +15,14 @@ std::string heldOfSent(int held, int sent) {
 }
 
 void transferRecords(UploadEngine& e, const RecordKind& kind) {
-  e.host.memo1Add(text::B5(kind.headerLine));
+  e.host.addProgressLine(text::B5(kind.headerLine));
   e.working(kind.name, "");
   e.http.OpenRemote(e.CDS_PointMaster, kind.probe);
 
   std::string record, failure;  // the record in hand and why its last pass failed
   int attempts = 0;
   while (attempts < kFailureBudget) {
-    if (kind.passLine) e.host.memo1Add(text::B5(kind.passLine));
+    if (kind.passLine) e.host.addProgressLine(text::B5(kind.passLine));
     e.openLocal(e.SQL_DataPoint, kind.pick);
     if (e.SQL_DataPoint.eof()) break;
 
@@ -36,7 +36,7 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
     auto key = [&](std::string_view name) -> std::string {
       return name == "date" ? date : name == "ad" ? ad : name == "no" ? no : card;
     };
-    e.host.memo1Add("   >>" + date + "_" + no + text::B5(kind.progressSuffix));
+    e.host.addProgressLine("   >>" + date + "_" + no + text::B5(kind.progressSuffix));
 
     // A key part that is null matches no row: then the picked row goes alone.
     e.openLocal(e.SQL_DataMain, expand(kind.rowsOfKey, key));
@@ -75,7 +75,7 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
 }
 
 void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
-  e.host.memo1Add(text::B5(kind.headerLine));
+  e.host.addProgressLine(text::B5(kind.headerLine));
   e.working(kind.name, "");
   e.http.OpenRemote(e.CDS_PosMaster, kind.probe);
 

@@ -51,7 +51,7 @@ const char kPendingSales[] =
 
 }  // namespace
 
-UploadEngine::UploadEngine(UploadHost& window, TDataModHttp& service, const text::Clock& c,
+UploadEngine::UploadEngine(UploadHost& window, HeadOfficeService& service, const text::Clock& c,
                            std::string root, std::string till)
     : runLog(c, till),
       loggedHost_(window, runLog),
@@ -71,19 +71,19 @@ std::string UploadEngine::stamp() const {
   return text::formatStamp(clock.now());
 }
 
-void UploadEngine::SpeedButton1Click() {
+void UploadEngine::run() {
   if (Busy == 1 || !http.created() || stop::requested()) return;
   Busy = 1;
   lastRun = RunStatus{};
   lastRun.started = isoTime(clock.now());
-  if (host.memo1LineCount() >= 30) host.memo1Clear();
-  host.memo1Add(stamp());
+  if (host.progressLineCount() >= 30) host.clearProgress();
+  host.addProgressLine(stamp());
   try {
     BatchList.clear();
-    host.memo1Add(text::B5("位置: ") + http.Host + text::B5("  資料庫: ") + http.DataName +
+    host.addProgressLine(text::B5("位置: ") + http.Host + text::B5("  資料庫: ") + http.DataName +
                   " ....!");
     host.setCaption(text::B5("機號:") + MachineNo + "______" + stamp() + "  Ver: 2018-03-15");
-    host.memo1Add(text::B5("機號:[") + MachineNo + text::B5("]倉庫代號比對(連線)中..!"));
+    host.addProgressLine(text::B5("機號:[") + MachineNo + text::B5("]倉庫代號比對(連線)中..!"));
     host.show(text::B5("機號:") + MachineNo);
 
     http.OpenRemote(ClientDataSet1,
@@ -92,13 +92,13 @@ void UploadEngine::SpeedButton1Click() {
     StockId = ClientDataSet1.field(1).asString();
     StoreId = ClientDataSet1.field(2).asString();
     host.show(text::B5("倉庫代號") + StockId);
-    host.memo1Add(text::B5("倉庫代號:") + StockId + text::B5("....(連線)ok"));
+    host.addProgressLine(text::B5("倉庫代號:") + StockId + text::B5("....(連線)ok"));
 
     if (StockId.empty()) {
-      host.memo1Add(text::B5(" 倉庫代號空白,上傳終止..!"));
+      host.addProgressLine(text::B5(" 倉庫代號空白,上傳終止..!"));
     } else {
       OneDayDate = DateToROC(text::formatDate(host.oneDayDate()));
-      walkCheckList();
+      runEveryKind();
     }
     endOfRun();
     lastRunFailed = false;
@@ -110,15 +110,15 @@ void UploadEngine::SpeedButton1Click() {
     runLog.write("Stop", "stopped from outside");
     runEnded("stopped", "");
   } catch (const std::exception& e) {
-    // One handler for everything: the run ends here, silently but for Memo2.
-    host.memo2Add(text::B5("錯誤的連線(主機)..") + stamp());
+    // One handler for everything: the run ends here, silently but for the failure log.
+    host.addFailureLine(text::B5("錯誤的連線(主機)..") + stamp());
     Busy = 0;
     ++FailCount;
     lastRun.timerArmed = FailCount < 3;
-    if (FailCount < 3) host.armTimer1();
+    if (FailCount < 3) host.armUploadTimer();
     lastRunFailed = true;
     lastFailure = e.what();
-    // Memo2 keeps its one line; the log and status.json say why.
+    // The failure log keeps its one line; the run log and status.json say why.
     runLog.write("Error", lastFailure);
     runEnded("failed", lastFailure);
   }
@@ -155,24 +155,24 @@ void UploadEngine::stuck(const char* kind, const std::string& key, const std::st
   lastRun.stuck.push_back({kind, text::big5ToUtf8(key), text::big5ToUtf8(why)});
 }
 
-void UploadEngine::walkCheckList() {
+void UploadEngine::runEveryKind() {
   // Every item is ticked and every kind runs, whatever the user ticked.
-  for (int index = 0; index < host.checkItemCount(); ++index) {
-    host.tickCheckItem(index);
+  for (int index = 0; index < host.kindCount(); ++index) {
+    host.tickKind(index);
     if (index < static_cast<int>(kTransfers.size()) && kTransfers[index]) kTransfers[index](*this);
   }
 }
 
 void UploadEngine::endOfRun() {
-  host.memo1Add(stamp() + "...OK");
+  host.addProgressLine(stamp() + "...OK");
   Busy = 0;
   BatchList.clear();
   // The count covers every pending sale, not the one row FIRST 1 returns.
   openLocal(SQL_DataMain, kPendingSales);
   int64_t pending = SQL_DataMain.recordCount();
   lastRun.timerArmed = pending > 0;
-  if (pending > 0) host.armTimer1();
-  host.memo1Add("Record:" + std::to_string(pending));
+  if (pending > 0) host.armUploadTimer();
+  host.addProgressLine("Record:" + std::to_string(pending));
 }
 
 void UploadEngine::openLocal(localdb::SqlQuery& query, const std::string& statement) {
@@ -197,9 +197,9 @@ void UploadEngine::runLocal(const std::string& statement) {
   }
 }
 
-void UploadEngine::Timer1Tick() {
-  host.memo1Add("Timer1...");
-  if (host.mode() == 0) SpeedButton1Click();
+void UploadEngine::uploadTimerTick() {
+  host.addProgressLine("Timer1...");
+  if (host.mode() == 0) run();
 }
 
 }  // namespace tavrix

@@ -10,7 +10,7 @@
 #include "platform/localdb/query.h"
 #include "platform/localdb/statement.h"
 #include "platform/text/clock.h"
-#include "service/FrmDataModHttp.h"
+#include "service/head_office_service.h"
 #include "upload/host.h"
 #include "upload/run_log.h"
 #include "upload/run_status.h"
@@ -21,16 +21,16 @@ class UploadEngine {
  public:
   // `rootFolder` stands for C:\ and receives the batch copy files; the till
   // folder receives the run log (log/) and the last run's status.json.
-  UploadEngine(UploadHost& window, TDataModHttp& http, const text::Clock& clock,
+  UploadEngine(UploadHost& window, HeadOfficeService& http, const text::Clock& clock,
                std::string rootFolder, std::string tillFolder);
 
-  // SpeedButton1Click's work: one upload run over every data kind. A failure
-  // anywhere ends the run with a line in Memo2 and may re-arm Timer1. Runs
+  // One upload run over every data kind. A failure anywhere ends the run
+  // with a line in the failure log and may re-arm the upload timer. Runs
   // never nest: while Busy is 1 this does nothing, and nothing runs before the
   // data service client has been created or once a stop has been asked for.
   // A stop ends the run at its next query or request, leaving every row as
   // it is.
-  void SpeedButton1Click();
+  void run();
 
   // Local statements, in the till program's rhythm: a query is closed, given
   // its text and opened; SQLQuery1 is closed, cleared, given one line and run.
@@ -39,9 +39,9 @@ class UploadEngine {
   static void openLocal(localdb::SqlQuery& query, const std::string& statement);
   void runLocal(const std::string& statement);
 
-  // What a tick of Timer1 does once the window has disarmed it: a log line
+  // What a tick of the upload timer does once the window has disarmed it: a log line
   // and, in the not-yet-transferred mode, a run.
-  void Timer1Tick();
+  void uploadTimerTick();
 
   // Program-wide values.
   std::atomic<int> Busy = 0;  // read by the window while a run works elsewhere
@@ -78,13 +78,13 @@ class UploadEngine {
 
  public:
   UploadHost& host;  // the window, every memo line also in the run log
-  TDataModHttp& http;
+  HeadOfficeService& http;
   const text::Clock& clock;
   const std::string rootFolder;
   const std::string tillFolder;
 
  private:
-  void walkCheckList();
+  void runEveryKind();
   void endOfRun();
   void runEnded(const char* result, const std::string& reason);
   std::string stamp() const;

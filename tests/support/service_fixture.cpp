@@ -48,7 +48,7 @@ bool TempFolder::exists(const std::string& name) const {
 
 ServiceUnderTest::ServiceUnderTest(const std::string& ini) {
   if (!ini.empty()) folder.write("httpset.ini", ini);
-  http.DataModuleCreate();
+  http.readSettings();
 }
 
 }  // namespace tavrix::testing

@@ -1,4 +1,4 @@
-// What a service test needs around TDataModHttp: a fixed clock, a box that
+// What a service test needs around HeadOfficeService: a fixed clock, a box that
 // records what it shows, and a till folder of its own.
 #pragma once
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/text/clock.h"
-#include "service/FrmDataModHttp.h"
+#include "service/head_office_service.h"
 #include "service/modal_box.h"
 
 namespace tavrix::testing {
@@ -55,7 +55,7 @@ struct ServiceUnderTest {
   TempFolder folder;
   FixedClock clock{fixedMoment()};
   RecordingBox box;
-  TDataModHttp http{clock, box, folder.path(), folder.path()};
+  HeadOfficeService http{clock, box, folder.path(), folder.path()};
 };
 
 }  // namespace tavrix::testing

@@ -27,7 +27,7 @@ std::vector<std::string> rowsOf(localdb::SqlConnection& c, const std::string& se
 UploadRig::UploadRig(const std::vector<std::string>& simOptions, const std::string& machine)
     : sim(simOptions, machine), till(schema::till()) {
   folder.write("httpset.ini", sim.httpsetIni());
-  http.DataModuleCreate();
+  http.readSettings();
   till.configure(engine.SQLCon_Loc);
   engine.MachineNo = "01";
 }
@@ -58,9 +58,9 @@ void UploadRig::headOffice(const std::string& script) const {
   localdb::runScript(c, script);
 }
 
-std::vector<std::string> UploadRig::memo1From(const std::string& from) const {
+std::vector<std::string> UploadRig::progressFrom(const std::string& from) const {
   std::vector<std::string> out;
-  for (const std::string& line : host.memo1) {
+  for (const std::string& line : host.progress) {
     std::string utf8 = text::big5ToUtf8(line);
     if (out.empty() && utf8.rfind(from, 0) != 0) continue;
     out.push_back(utf8);

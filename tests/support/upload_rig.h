@@ -15,30 +15,30 @@ namespace tavrix::testing {
 
 class RecordingHost : public UploadHost {
  public:
-  std::vector<std::string> memo1, memo2, boxes, ticks;
+  std::vector<std::string> progress, failures, boxes, ticks;
   std::string caption;
   int selectedMode = 0;
   text::Date date{2018, 3, 15};
   int timerArms = 0;
 
   void show(const std::string& text) override { boxes.push_back(text); }
-  // Called with every Memo1 line as it is written: a test's way into the
+  // Called with every progress line as it is written: a test's way into the
   // middle of a run.
-  std::function<void(const std::string& line)> onMemo1;
+  std::function<void(const std::string& line)> onProgressLine;
 
-  void memo1Add(const std::string& line) override {
-    memo1.push_back(line);
-    if (onMemo1) onMemo1(line);
+  void addProgressLine(const std::string& line) override {
+    progress.push_back(line);
+    if (onProgressLine) onProgressLine(line);
   }
-  void memo1Clear() override { memo1.clear(); }
-  int memo1LineCount() const override { return static_cast<int>(memo1.size()); }
-  void memo2Add(const std::string& line) override { memo2.push_back(line); }
+  void clearProgress() override { progress.clear(); }
+  int progressLineCount() const override { return static_cast<int>(progress.size()); }
+  void addFailureLine(const std::string& line) override { failures.push_back(line); }
   void setCaption(const std::string& text) override { caption = text; }
-  int checkItemCount() const override { return 9; }
-  void tickCheckItem(int index) override { ticks.push_back(std::to_string(index)); }
+  int kindCount() const override { return 9; }
+  void tickKind(int index) override { ticks.push_back(std::to_string(index)); }
   int mode() const override { return selectedMode; }
   text::Date oneDayDate() const override { return date; }
-  void armTimer1() override { ++timerArms; }
+  void armUploadTimer() override { ++timerArms; }
 };
 
 struct UploadRig {
@@ -51,15 +51,15 @@ struct UploadRig {
   std::vector<std::string> localRows(const std::string& select) const;
   std::vector<std::string> headOfficeRows(const std::string& select) const;
   void headOffice(const std::string& script) const;
-  // Memo1 as UTF-8 lines, from the first line that starts with `from`.
-  std::vector<std::string> memo1From(const std::string& from) const;
+  // The progress log as UTF-8 lines, from the first line that starts with `from`.
+  std::vector<std::string> progressFrom(const std::string& from) const;
 
   SimProcess sim;
   TempDatabase till;
   TempFolder folder;
   FixedClock clock{fixedMoment()};
   RecordingHost host;
-  TDataModHttp http{clock, host, folder.path(), folder.path()};
+  HeadOfficeService http{clock, host, folder.path(), folder.path()};
   UploadEngine engine{host, http, clock, folder.path(), folder.path()};
 };
 

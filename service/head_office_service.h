@@ -14,16 +14,16 @@
 
 namespace tavrix {
 
-class TDataModHttp {
+class HeadOfficeService {
  public:
   // `settingsFolder` holds httpset.ini; `rootFolder` (the stand-in for C:\)
   // receives message.txt and messageerr.txt. Both end with "/".
-  TDataModHttp(const text::Clock& clock, ModalBox& box, std::string settingsFolder,
-               std::string rootFolder);
+  HeadOfficeService(const text::Clock& clock, ModalBox& box, std::string settingsFolder,
+                    std::string rootFolder);
 
   // Reads httpset.ini (section "set") and builds the three URLs. Until it has
   // run the client is not created: nothing may use it.
-  void DataModuleCreate();
+  void readSettings();
   bool created() const { return created_; }
 
   // One SELECT, sent upper-cased with CR LF pairs as blanks; the reply packet
@@ -47,7 +47,7 @@ class TDataModHttp {
   // Why the last ExecRemoteSQL returned false: the exchange's own failure,
   // or the reply that lacked "success". For logs; the window shows none.
   std::string LastFailure;
-  HttpClient IdHTTP1;
+  HttpClient httpClient;
 
  private:
   std::string post(const std::string& url, const std::vector<FormPart>& fields);
@@ -58,8 +58,5 @@ class TDataModHttp {
   std::string rootFolder_;
   bool created_ = false;
 };
-
-// The one client of the process, created by the front end after its window.
-extern TDataModHttp* DataModHttp;
 
 }  // namespace tavrix

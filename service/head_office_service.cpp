@@ -1,4 +1,4 @@
-#include "service/FrmDataModHttp.h"
+#include "service/head_office_service.h"
 
 #include "platform/errors.h"
 #include "platform/stop/stop.h"
@@ -10,8 +10,6 @@
 #include "service/url.h"
 
 namespace tavrix {
-
-TDataModHttp* DataModHttp = nullptr;
 
 namespace {
 
@@ -58,14 +56,14 @@ std::string asLines(std::string_view reply) {
 
 }  // namespace
 
-TDataModHttp::TDataModHttp(const text::Clock& clock, ModalBox& box, std::string settingsFolder,
-                           std::string rootFolder)
+HeadOfficeService::HeadOfficeService(const text::Clock& clock, ModalBox& box,
+                                     std::string settingsFolder, std::string rootFolder)
     : clock_(clock),
       box_(box),
       settingsFolder_(std::move(settingsFolder)),
       rootFolder_(std::move(rootFolder)) {}
 
-void TDataModHttp::DataModuleCreate() {
+void HeadOfficeService::readSettings() {
   ProfileFile ini = ProfileFile::load(settingsFolder_ + "httpset.ini");
   Host = ini.value("set", "host", "127.0.0.1");
   UserName = ini.value("set", "user_name", "SYSDBA");
@@ -83,17 +81,17 @@ void TDataModHttp::DataModuleCreate() {
   TableUpdateURL = url("/table_update.php?db=");
   ScriptURL = url("/sql_scripts.php?db=");
 
-  IdHTTP1.limits = HttpLimits{};
+  httpClient.limits = HttpLimits{};
   created_ = true;
 }
 
-std::string TDataModHttp::post(const std::string& url, const std::vector<FormPart>& fields) {
+std::string HeadOfficeService::post(const std::string& url, const std::vector<FormPart>& fields) {
   std::string boundary = formBoundary(clock_.now());
-  return IdHTTP1.post(url, "multipart/form-data; boundary=" + boundary,
-                      multipartBody(fields, boundary));
+  return httpClient.post(url, "multipart/form-data; boundary=" + boundary,
+                         multipartBody(fields, boundary));
 }
 
-void TDataModHttp::OpenRemote(dataset::DataSet& dataset, std::string_view statement) {
+void HeadOfficeService::OpenRemote(dataset::DataSet& dataset, std::string_view statement) {
   std::string sql = preparedStatement(statement);
   std::vector<FormPart> form = {{"user_name", UserName}, {"password", Password}, {"sql", sql}};
   std::string reply;
@@ -111,7 +109,7 @@ void TDataModHttp::OpenRemote(dataset::DataSet& dataset, std::string_view statem
   }
 }
 
-bool TDataModHttp::ExecRemoteSQL(const StatementBatch& batch) {
+bool HeadOfficeService::ExecRemoteSQL(const StatementBatch& batch) {
   std::vector<FormPart> form = {{"sql", batch.text()}, {"db", DataName}, {"ip", DataIP}};
   try {
     std::string reply =
