@@ -1,50 +1,20 @@
-// tavrix-online on Linux: the till program. The window first, then the head
-// office's service client, then the message loop.
+// tavrix-online on Linux: the till program on a Qt window.
 #include <QApplication>
 
 #include "app/qt_window.h"
-#include "app/till_window.h"
+#include "app/till_program.h"
 #include "platform/stop/stop.h"
-#include "platform/text/clock.h"
-#include "platform/text/folders.h"
-#include "service/head_office_service.h"
-
-using namespace tavrix;
-
-namespace {
-
-// The service client exists before the window it shows its boxes on.
-struct WindowBox : ModalBox {
-  UploadHost* window = nullptr;
-  void show(const std::string& text) override {
-    if (window) window->show(text);
-  }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
-  stop::takeSignals();
+  tavrix::stop::takeSignals();
   QApplication app(argc, argv);
   app.setApplicationDisplayName("Tavrix OnLine");
   app.setQuitOnLastWindowClosed(false);  // hidden to the tray is not closed
-
-  text::SystemClock clock;
-  WindowBox box;
-  HeadOfficeService service(clock, box, text::tillFolder(), text::rootFolder());
-
-  QtWindow view;
-  TillWindow window(
-      view, service, clock,
-      {std::vector<std::string>(argv + 1, argv + argc), text::tillFolder(), text::rootFolder()});
-  view.attach(window);
-  window.start();
-  box.window = &window;
-
-  service.readSettings();
-
-  // A stop that came while the start-up error box was open: nothing to wait for.
-  if (stop::requested()) return 0;
-  view.show();
-  return app.exec();
+  tavrix::QtWindow view;
+  return tavrix::runTillProgram(
+      argc, argv, view, [&](tavrix::TillWindow& window) { view.attach(window); },
+      [&] {
+        view.show();
+        return app.exec();
+      });
 }
