@@ -31,7 +31,13 @@ int runTillProgram(int argc, char** argv, WindowView& view,
   attach(window);
   window.start();
   box.window = &window;
-  service.readSettings();
+  try {
+    service.readSettings();
+  } catch (const std::exception& e) {
+    // Shown at once; without its settings the client stays uncreated and no
+    // run starts.
+    view.errorBox(e.what());
+  }
 
   // A stop that came while the start-up error box was open: nothing to wait for.
   if (stop::requested()) return 0;

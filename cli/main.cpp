@@ -46,9 +46,10 @@ Options:
   --help              this text
 The till folder (MCH_NO.TXT, httpset.ini, Data/POS_LOC.GDB) is TAVRIX_HOME,
 or else the folder of this program. Exit status: 0 when the last run ended
-normally, 1 when it failed, 2 for bad usage. SIGINT and SIGTERM stop it at
-once between runs, or during a run at its next safe point (every row stays as
-it is and goes with a later run): exit status 130 and 143.
+normally, 1 when it failed, 2 for bad usage or a bad setting in httpset.ini.
+SIGINT and SIGTERM stop it at once between runs, or during a run at its next
+safe point (every row stays as it is and goes with a later run): exit status
+130 and 143.
 )";
 
 // Log lines to stdout as UTF-8, message boxes as lines of their own.
@@ -159,7 +160,12 @@ int main(int argc, char** argv) {
   engine.MachineNo = s.machineNo;
   // The standard error box, on stderr; the program goes on, as the window does.
   if (!s.error.empty()) std::fprintf(stderr, "[%s]\n", text::big5ToUtf8(s.error).c_str());
-  http.readSettings();
+  try {
+    http.readSettings();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tavrix-upload: %s\n", text::big5ToUtf8(e.what()).c_str());
+    return 2;
+  }
 
   if (!autoRun) {
     engine.run();

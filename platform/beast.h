@@ -5,6 +5,7 @@
 #include <utility>
 
 #include <boost/asio/connect.hpp>
+#include <boost/asio/ssl.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/write.hpp>
@@ -13,6 +14,7 @@
 
 namespace tavrix::net {
 namespace asio = boost::asio;
+namespace ssl = boost::asio::ssl;
 namespace beast = boost::beast;
 namespace http = boost::beast::http;
 using tcp = boost::asio::ip::tcp;

@@ -65,23 +65,32 @@ HeadOfficeService::HeadOfficeService(const text::Clock& clock, ModalBox& box,
 
 void HeadOfficeService::readSettings() {
   ProfileFile ini = ProfileFile::load(settingsFolder_ + "httpset.ini");
+  // Encryption is opt-in; a scheme that is neither is a mistake to show, not
+  // to guess around.
+  std::string scheme = ini.value("set", "scheme", "http");
+  if (!text::sameText(scheme, "http") && !text::sameText(scheme, "https"))
+    throw GeneralError("httpset.ini: scheme must be \"http\" or \"https\", not \"" + scheme + "\"");
+  bool tls = text::sameText(scheme, "https");
+  std::string caFile = ini.value("set", "ca_file", "");
+  if (!caFile.empty() && !text::isAbsolutePath(caFile)) caFile = settingsFolder_ + caFile;
   Host = ini.value("set", "host", "127.0.0.1");
   UserName = ini.value("set", "user_name", "SYSDBA");
   Password = ini.value("set", "password", "quietbell");
-  std::string port = ini.value("set", "port", "80");
+  std::string port = ini.value("set", "port", tls ? "443" : "80");
   Driver = ini.value("set", "driver", "ado");
   DataName = ini.value("set", "dataname", "POSDATA.GDB");
   DataIP = ini.value("set", "dataip", "127.0.0.1");
 
   auto url = [&](const char* endpoint) {
-    return "http://" + Host + ":" + port + "/Kesp/" + Driver + endpoint + DataName +
-           "&ip=" + DataIP;
+    return (tls ? "https://" : "http://") + Host + ":" + port + "/Kesp/" + Driver + endpoint +
+           DataName + "&ip=" + DataIP;
   };
   QueryURL = url("/index.php?db=");
   TableUpdateURL = url("/table_update.php?db=");
   ScriptURL = url("/sql_scripts.php?db=");
 
   httpClient.limits = HttpLimits{};
+  httpClient.trustAuthorities(caFile);
   created_ = true;
 }
 

@@ -21,8 +21,12 @@ class HeadOfficeService {
   HeadOfficeService(const text::Clock& clock, ModalBox& box, std::string settingsFolder,
                     std::string rootFolder);
 
-  // Reads httpset.ini (section "set") and builds the three URLs. Until it has
-  // run the client is not created: nothing may use it.
+  // Reads httpset.ini (section "set") and builds the three URLs: "http://",
+  // or "https://" with scheme=https (port 443 when there is no port key, the
+  // authorities of ca_file, relative to the settings folder, or else the
+  // system's). Until it has run the client is not created: nothing may use
+  // it. Raises GeneralError for a scheme that is neither, leaving the client
+  // as it was.
   void readSettings();
   bool created() const { return created_; }
 

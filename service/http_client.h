@@ -1,10 +1,12 @@
 // The HTTP client of the service requests: one POST, a fresh connection per
-// request, redirects and cookies, and a reply read with hard limits.
+// request (inside verified TLS for "https" URLs), redirects and cookies, and
+// a reply read with hard limits.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -50,6 +52,10 @@ class HttpClient {
  public:
   HttpLimits limits;
 
+  // The certificate authorities "https" URLs trust: a PEM file, or the
+  // system's own when empty. Verification is never off.
+  void trustAuthorities(const std::string& caFile);
+
   // Posts the body to the URL and returns the reply body: the body of a 2xx
   // reply, or empty text after the last redirect the limit allows. Raises
   // HttpFailure for everything else.
@@ -57,11 +63,17 @@ class HttpClient {
 
   const CookieJar& cookies() const { return cookies_; }
 
+  // The TLS context and the sessions to resume, made with the first "https"
+  // request (OpenSSL stays inside the exchange).
+  struct Tls;
+
  private:
   HttpReply exchange(const RequestUrl& url, const std::string& contentType,
                      const std::string& body);
 
   CookieJar cookies_;
+  std::shared_ptr<Tls> tls_;
+  std::string caFile_;
 };
 
 }  // namespace tavrix

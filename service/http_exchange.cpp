@@ -1,8 +1,16 @@
-// The only place that touches sockets and Beast's parser on the client side.
+// The only place that touches sockets, TLS and Beast's parser on the client
+// side.
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
 #include <array>
+#include <map>
+#include <optional>
 
 #include "platform/beast.h"
 #include "platform/stop/stop.h"
+#include "platform/tls/system_trust.h"
 #include "service/http_client.h"
 
 namespace tavrix {
@@ -11,33 +19,113 @@ using namespace net;
 
 namespace {
 
+// What a failed handshake means, in words a till's IT person can act on.
+std::string tlsFailure(SSL* ssl, const beast::error_code& ec, const RequestUrl& url, uint16_t port,
+                       const std::string& caFile) {
+  std::string where = url.host + ":" + std::to_string(port);
+  std::string authorities = caFile.empty() ? "the system's authorities" : "\"" + caFile + "\"";
+  long verify = ssl ? SSL_get_verify_result(ssl) : X509_V_OK;
+  switch (verify) {
+    case X509_V_OK:
+      break;
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+      return "TLS: the head office's certificate is not for \"" + url.host + "\" (" + where + ")";
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+      return "TLS: the head office's certificate has expired (" + where + ")";
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+      return "TLS: the head office's certificate is not valid yet (" + where +
+             "; is the till's clock right?)";
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+    case X509_V_ERR_CERT_UNTRUSTED:
+      return "TLS: the head office's certificate is from an issuer not trusted here (" + where +
+             "; trusted: " + authorities + ")";
+    default:
+      return "TLS: the head office's certificate was refused (" + where +
+             "): " + X509_verify_cert_error_string(verify);
+  }
+  if (ec.category() == asio::error::get_ssl_category() &&
+      ERR_GET_REASON(static_cast<unsigned long>(ec.value())) == SSL_R_WRONG_VERSION_NUMBER)
+    return "TLS: the head office does not speak TLS on " + where + " (a plain http service?)";
+  if (ec == asio::error::eof || ec == ssl::error::stream_truncated)
+    return "TLS: the head office closed the connection during the handshake (" + where +
+           "; a plain http service?)";
+  return "TLS handshake with " + where + " failed: " + ec.message();
+}
+
+}  // namespace
+
+// The client's TLS context, made once, and the last session of each head
+// office, offered again on the next connection (every request is a fresh
+// connection: resuming saves the full handshake).
+struct HttpClient::Tls {
+  explicit Tls(const std::string& caFile) : context(ssl::context::tls_client) {
+    SSL_CTX_set_min_proto_version(context.native_handle(), TLS1_2_VERSION);
+    SSL_CTX_set_session_cache_mode(context.native_handle(), SSL_SESS_CACHE_CLIENT);
+    context.set_verify_mode(ssl::verify_peer);
+    beast::error_code ec;
+    if (!caFile.empty()) {
+      context.load_verify_file(caFile, ec);
+      if (ec)
+        failure = "TLS: the authorities file \"" + caFile + "\" cannot be read: " + ec.message();
+    } else if (!tls::trustSystemAuthorities(context.native_handle())) {
+      failure = "TLS: the system's certificate authorities cannot be read";
+    }
+  }
+  ~Tls() {
+    for (auto& [where, session] : sessions) SSL_SESSION_free(session);
+  }
+  ssl::context context;
+  std::string failure;  // why no connection can be verified
+  std::map<std::string, SSL_SESSION*> sessions;
+};
+
+namespace {
+
 // One connection, driven synchronously: every operation runs the private
-// io_context until it finishes or its deadline passes.
+// io_context until it finishes or its deadline passes. Over TLS, the server
+// is verified against the client's authorities and its name.
 class Connection {
  public:
-  Connection(const RequestUrl& url, std::chrono::milliseconds timeout)
-      : stream_(ioc_), timeout_(timeout) {
-    auto port = portNumber(url.portText);
+  Connection(const RequestUrl& url, std::chrono::milliseconds timeout, HttpClient::Tls* tls,
+             const std::string& caFile)
+      : timeout_(timeout), tls_(tls) {
+    auto port = portNumber(url);
     if (!port) throw HttpFailure("port \"" + url.portText + "\" is not a number");
+    if (tls_) {
+      if (!tls_->failure.empty()) throw HttpFailure(tls_->failure);
+      secure_.emplace(ioc_, tls_->context);
+    } else {
+      plain_.emplace(ioc_);
+    }
     tcp::resolver resolver(ioc_);
     beast::error_code ec;
     auto endpoints = resolver.resolve(url.host, std::to_string(*port), ec);
     if (ec) throw HttpFailure("cannot resolve \"" + url.host + "\": " + ec.message());
-    stream_.expires_after(timeout_);
-    stream_.async_connect(endpoints, [&](beast::error_code e, const tcp::endpoint&) { ec = e; });
+    lowest().expires_after(timeout_);
+    lowest().async_connect(endpoints, [&](beast::error_code e, const tcp::endpoint&) { ec = e; });
     run();
     if (ec)
       throw HttpFailure("cannot connect to " + url.host + ":" + std::to_string(*port) + ": " +
                         describe(ec));
+    if (tls_) handshake(url, *port, caFile);
   }
 
   // The head and the body in one gathered write: no copy of a big body, and
   // no small last segment left waiting for an acknowledgement.
   void write(const std::string& head, const std::string& body) {
     beast::error_code ec;
-    stream_.expires_after(timeout_);
+    lowest().expires_after(timeout_);
     std::array<asio::const_buffer, 2> buffers = {asio::buffer(head), asio::buffer(body)};
-    asio::async_write(stream_, buffers, [&](beast::error_code e, size_t) { ec = e; });
+    auto done = [&](beast::error_code e, size_t) { ec = e; };
+    if (secure_)
+      asio::async_write(*secure_, buffers, done);
+    else
+      asio::async_write(*plain_, buffers, done);
     run();
     if (ec) throw HttpFailure("cannot send the request: " + describe(ec));
   }
@@ -45,18 +133,61 @@ class Connection {
   size_t readSome(char* buffer, size_t size) {
     beast::error_code ec;
     size_t got = 0;
-    stream_.expires_after(timeout_);
-    stream_.async_read_some(asio::buffer(buffer, size), [&](beast::error_code e, size_t n) {
+    lowest().expires_after(timeout_);
+    auto done = [&](beast::error_code e, size_t n) {
       ec = e;
       got = n;
-    });
+    };
+    if (secure_)
+      secure_->async_read_some(asio::buffer(buffer, size), done);
+    else
+      plain_->async_read_some(asio::buffer(buffer, size), done);
     run();
-    if (ec == asio::error::eof) return 0;
+    // A server that closes without TLS's closing message ends the reply as a
+    // plain close does; the reply's own length says whether it is whole.
+    if (ec == asio::error::eof || ec == ssl::error::stream_truncated) return 0;
     if (ec) throw HttpFailure("reading the reply: " + describe(ec));
     return got;
   }
 
+  // The session to offer the same head office next time, once the reply is
+  // whole. The connection then counts as shut down: OpenSSL would otherwise
+  // take the close for a broken one and spoil the session.
+  void keepSession() {
+    if (!secure_) return;
+    SSL* ssl = secure_->native_handle();
+    SSL_set_shutdown(ssl, SSL_SENT_SHUTDOWN | SSL_RECEIVED_SHUTDOWN);
+    SSL_SESSION* session = SSL_get1_session(ssl);
+    if (!session) return;
+    SSL_SESSION*& kept = tls_->sessions[where_];
+    if (kept) SSL_SESSION_free(kept);
+    kept = session;
+  }
+
  private:
+  void handshake(const RequestUrl& url, uint16_t port, const std::string& caFile) {
+    SSL* ssl = secure_->native_handle();
+    where_ = url.host + ":" + std::to_string(port);
+    beast::error_code ec;
+    asio::ip::make_address(url.host, ec);
+    bool literal = !ec;  // an address is checked as one, and sent no name
+    if (literal)
+      X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), url.host.c_str());
+    else
+      SSL_set1_host(ssl, url.host.c_str());
+    if (!literal) SSL_set_tlsext_host_name(ssl, url.host.c_str());
+    if (auto kept = tls_->sessions.find(where_); kept != tls_->sessions.end())
+      SSL_set_session(ssl, kept->second);
+    ec = {};
+    lowest().expires_after(timeout_);
+    secure_->async_handshake(ssl::stream_base::client, [&](beast::error_code e) { ec = e; });
+    run();
+    if (ec == beast::error::timeout) throw HttpFailure("TLS handshake: " + describe(ec));
+    if (ec) throw HttpFailure(tlsFailure(ssl, ec, url, port, caFile));
+  }
+
+  beast::tcp_stream& lowest() { return secure_ ? secure_->next_layer() : *plain_; }
+
   // Waits in short slices, so a stop asked for from outside cuts even a
   // five-minute wait short.
   void run() {
@@ -64,7 +195,7 @@ class Connection {
     while (!ioc_.stopped()) {
       ioc_.run_for(std::chrono::milliseconds(100));
       if (!ioc_.stopped() && stop::requested()) {
-        stream_.close();
+        lowest().close();
         ioc_.run();  // the aborted operation's handler
         throw stop::Stopped();
       }
@@ -77,8 +208,11 @@ class Connection {
   }
 
   asio::io_context ioc_;
-  beast::tcp_stream stream_;
+  std::optional<beast::tcp_stream> plain_;
+  std::optional<ssl::stream<beast::tcp_stream>> secure_;
   std::chrono::milliseconds timeout_;
+  HttpClient::Tls* tls_;
+  std::string where_;
 };
 
 size_t hexDigits(std::uint64_t n) {
@@ -127,7 +261,9 @@ HttpReply readReply(const ReadSome& readSome, const HttpLimits& limits) {
     http::response_parser<http::string_body> parser;
     parser.header_limit(16u << 20);
     parser.body_limit(limits.maxBody);
-    parser.eager(true);
+    // The header alone first: the body's buffer is sized from the announced
+    // length, which must be within the limit before anything is reserved.
+    parser.eager(false);
     auto onChunk = [&](std::uint64_t size, beast::string_view extensions, beast::error_code& ec) {
       if (hexDigits(size) + extensions.size() > limits.maxLine) ec = http::error::bad_chunk;
     };
@@ -155,18 +291,30 @@ HttpReply readReply(const ReadSome& readSome, const HttpLimits& limits) {
         (reply.status >= 300 && reply.status <= 399 && reply.status != 304) || reply.hasLocation;
     if (redirect) return reply;  // the body is of no use
 
+    if (auto length = parser.content_length(); length && *length > limits.maxBody)
+      throw HttpFailure("the reply announces " + std::to_string(*length) +
+                        " bytes, over the limit of " + std::to_string(limits.maxBody));
+    parser.eager(true);
     advance(parser, [&] { return parser.is_done(); });
     reply.body = std::move(parser.get().body());
     return reply;
   }
 }
 
+void HttpClient::trustAuthorities(const std::string& caFile) {
+  caFile_ = caFile;
+  tls_.reset();
+}
+
 HttpReply HttpClient::exchange(const RequestUrl& url, const std::string& contentType,
                                const std::string& body) {
   stop::checkpoint();
-  Connection connection(url, limits.timeout);
+  if (url.tls && !tls_) tls_ = std::make_shared<Tls>(caFile_);
+  Connection connection(url, limits.timeout, url.tls ? tls_.get() : nullptr, caFile_);
   connection.write(requestHead(url, contentType, body.size(), cookies_.header(url)), body);
-  return readReply([&](char* b, size_t n) { return connection.readSome(b, n); }, limits);
+  HttpReply reply = readReply([&](char* b, size_t n) { return connection.readSome(b, n); }, limits);
+  connection.keepSession();
+  return reply;
 }
 
 }  // namespace tavrix

@@ -30,7 +30,11 @@ std::string HttpClient::post(const std::string& url, const std::string& contentT
       if (requests >= limits.maxRequests) return {};
       if (!reply.hasLocation)
         throw HttpFailure("redirect " + std::to_string(reply.status) + " without a Location");
-      target = followLocation(target, reply.location);
+      RequestUrl next = followLocation(target, reply.location);
+      // Never from inside TLS back to clear text, where the password would show.
+      if (target.tls && !next.tls)
+        throw HttpFailure("the head office redirected to a plain http address; refused");
+      target = next;
       continue;
     }
     if (reply.status < 200 || reply.status > 299)

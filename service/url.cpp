@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/text/ascii.h"
 #include "platform/text/big5.h"
 #include "platform/text/number_text.h"
 
@@ -12,23 +13,28 @@ RequestUrl splitUrl(std::string_view in) {
   for (size_t i = 0; i < url.size(); i += text::big5CharLength(url, i))
     if (url[i] == '\\' && text::big5CharLength(url, i) == 1) url[i] = '/';
 
+  RequestUrl out;
   std::string_view rest = url;
-  if (size_t scheme = rest.find("://"); scheme != std::string_view::npos)
+  if (size_t scheme = rest.find("://"); scheme != std::string_view::npos) {
+    out.tls = text::sameText(rest.substr(0, scheme), "https");
     rest.remove_prefix(scheme + 3);
+  }
   size_t slash = rest.find('/');
   std::string_view hostPort = rest.substr(0, slash);
   std::string_view target = slash == std::string_view::npos ? "/" : rest.substr(slash);
   target = target.substr(0, target.find('#'));
 
-  RequestUrl out;
   size_t colon = hostPort.find(':');
   out.host = hostPort.substr(0, colon);
-  if (colon != std::string_view::npos) out.portText = hostPort.substr(colon + 1);
+  out.hasPort = colon != std::string_view::npos;
+  if (out.hasPort) out.portText = hostPort.substr(colon + 1);
   out.target = target;
   return out;
 }
 
-std::optional<uint16_t> portNumber(std::string_view portText) {
+std::optional<uint16_t> portNumber(const RequestUrl& url) {
+  std::string_view portText = url.portText;
+  if (!url.hasPort) return url.tls ? 443 : 80;
   if (portText.empty()) return 80;
   for (char c : portText)
     if (c < '0' || c > '9') return std::nullopt;

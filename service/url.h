@@ -10,7 +10,9 @@
 namespace tavrix {
 
 struct RequestUrl {
+  bool tls = false;  // "https://": the request goes inside TLS
   std::string host;
+  bool hasPort = false;  // a ":" after the host
   std::string portText;  // as written; empty when the URL has none
   std::string target;    // from the first "/" after host and port, cut before "#"
 };
@@ -19,8 +21,9 @@ struct RequestUrl {
 // Big5 character. The host ends at its first ":".
 RequestUrl splitUrl(std::string_view url);
 
-// Empty port text means 80; anything but a decimal port number is nothing.
-std::optional<uint16_t> portNumber(std::string_view portText);
+// No port at all means the scheme's own (80, or 443 for https); an empty port
+// text after a ":" means 80; anything but a decimal port number is nothing.
+std::optional<uint16_t> portNumber(const RequestUrl& url);
 
 // The Host header: the host, and ":" + port text unless that is exactly "80".
 std::string hostHeader(const RequestUrl& url);

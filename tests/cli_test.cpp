@@ -5,12 +5,14 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/localdb/admin.h"
 #include "platform/localdb/connection.h"
 #include "platform/localdb/query.h"
 #include "tests/support/service_fixture.h"
 #include "tests/support/sim_process.h"
+#include "tests/support/test_certificates.h"
 #include "tools/fixtures/till_fixture.h"
 #include "upload/kind_tables.h"
 
@@ -108,6 +110,46 @@ TEST(TavrixUpload, ASignalStopsARunThatWaitsOnTheHeadOffice) {
     EXPECT_EQ(rest.wait(), 0) << rest.output();
     expectEveryRecordDelivered(tillDsn, sim.dsn());
   }
+}
+
+// Over HTTPS, with the head office's authority given to the till; with a
+// certificate from another one, the run fails saying so and marks nothing.
+// The service password never reaches the run log, status.json or stderr.
+TEST(TavrixUpload, OverHttpsEveryRecordArrivesAndAnUntrustedHeadOfficeGetsNothing) {
+  testing::TempFolder keys;
+  testing::TestAuthority authority, stranger("Stranger Authority");
+  for (auto [name, identity] :
+       {std::pair{"good", authority.issue()}, std::pair{"foreign", stranger.issue()}}) {
+    keys.write(std::string(name) + ".pem", identity.certificatePem);
+    keys.write(std::string(name) + ".key", identity.keyPem);
+  }
+  SimProcess sim(
+      {"--tls-cert", keys.path() + "foreign.pem", "--tls-key", keys.path() + "foreign.key"});
+  Till till(sim);
+  std::string tillFolder = till.folder.path() + "till/";
+  till.folder.write("till/authority.pem", authority.pem());
+  till.folder.write("till/httpset.ini",
+                    sim.httpsetIni() + "scheme=https\r\nca_file=authority.pem\r\n");
+  ChildProcess refused({upload(), "0"});
+  EXPECT_EQ(refused.wait(), 1);
+  EXPECT_NE(refused.output().find("from an issuer not trusted here"), std::string::npos)
+      << refused.output();
+  std::string status = till.folder.read("till/status.json");
+  EXPECT_NE(status.find("from an issuer not trusted here"), std::string::npos) << status;
+  std::string log;
+  for (const auto& day : std::filesystem::directory_iterator(tillFolder + "log"))
+    log += till.folder.read("till/log/" + day.path().filename().string());
+  EXPECT_NE(log.find("from an issuer not trusted here"), std::string::npos);
+  for (const std::string& where : {refused.output(), status, log})
+    EXPECT_EQ(where.find("quietbell"), std::string::npos) << where;
+  EXPECT_EQ(sim.output().find("#"), std::string::npos);  // not one request went in clear
+
+  sim.restart({"--tls-cert", keys.path() + "good.pem", "--tls-key", keys.path() + "good.key"});
+  till.folder.write("till/httpset.ini",
+                    sim.httpsetIni() + "scheme=https\r\nca_file=authority.pem\r\n");
+  ChildProcess run({upload(), "0", "--auto", "--intervals", "10,10"});
+  EXPECT_EQ(run.wait(), 0) << run.output();
+  expectEveryRecordDelivered(fixtures::tillDsn(tillFolder), sim.dsn());
 }
 
 TEST(TavrixUpload, StatusTellsWhatWaitsAndHowTheLastRunEnded) {

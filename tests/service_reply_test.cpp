@@ -110,6 +110,9 @@ TEST(Reply, RequestFailuresAreSilentAndLeaveTheDatasetAlone) {
       {"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n" + kPacket.substr(0, 100)},  // cut short
       {"HTTP/1.1 200 " + std::string(65000, 'K') + "\r\nContent-Length: 0\r\n\r\n"},
       {"garbage\r\n\r\n"},
+      // Announced lengths over the body limit, refused before any buffer is sized.
+      {"HTTP/1.1 200 OK\r\nContent-Length: 000841293338507602830\r\n\r\n"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string((64 << 20) + 1) + "\r\n\r\n"},
       {""},  // closed without a word
   };
   for (const auto& replies : failing) {

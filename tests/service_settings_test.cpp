@@ -4,6 +4,7 @@
 #include "service/multipart_form.h"
 #include "service/profile_string.h"
 #include "service/url.h"
+#include "tests/support/error_text.h"
 #include "tests/support/service_fixture.h"
 
 namespace tavrix {
@@ -68,6 +69,17 @@ TEST(ServiceSettings, ValuesGoIntoTheUrlsUnchanged) {
             "http://127.0.0.1:80/Kesp/fb/index.php?db=D:\\DATA\\POS.GDB&ip=10.1.1.1");
 }
 
+TEST(ServiceSettings, HttpsIsOptInWithPort443AndAnyOtherSchemeIsAnError) {
+  ServiceUnderTest https("[set]\nscheme=HTTPS\n");
+  EXPECT_EQ(https.http.QueryURL.substr(0, 28), "https://127.0.0.1:443/Kesp/a");
+  ServiceUnderTest emptyPort("[set]\nscheme=https\nport=\n");
+  EXPECT_EQ(emptyPort.http.QueryURL.substr(0, 25), "https://127.0.0.1:/Kesp/a");
+  ServiceUnderTest ftp;
+  ftp.folder.write("httpset.ini", "[set]\nscheme=ftp\n");
+  EXPECT_EQ(testing::errorOf([&] { ftp.http.readSettings(); }),
+            "httpset.ini: scheme must be \"http\" or \"https\", not \"ftp\"");
+}
+
 TEST(Url, EncodesByteByByte) {
   EXPECT_EQ(URLEncode("a b=c"), "a%20b%3Dc");
   EXPECT_EQ(URLEncode("?db=X&ip=1.2.3.4"), "?db%3DX&ip%3D1.2.3.4");
@@ -86,20 +98,28 @@ TEST(Url, SplitsForTheRequest) {
 
   RequestUrl defaults = splitUrl("http://host:80/a");
   EXPECT_EQ(hostHeader(defaults), "host");
-  EXPECT_EQ(portNumber(defaults.portText), 80);
+  EXPECT_EQ(portNumber(defaults), 80);
   RequestUrl empty = splitUrl("http://host:/a");
   EXPECT_EQ(hostHeader(empty), "host:");
-  EXPECT_EQ(portNumber(empty.portText), 80);
+  EXPECT_EQ(portNumber(empty), 80);
   // A host written with its own port: the port text is no number.
   RequestUrl doubled = splitUrl("http://127.0.0.1:8080:80/Kesp");
   EXPECT_EQ(doubled.portText, "8080:80");
-  EXPECT_FALSE(portNumber(doubled.portText));
-  EXPECT_FALSE(portNumber("70000"));
+  EXPECT_FALSE(portNumber(doubled));
+  EXPECT_FALSE(portNumber(splitUrl("http://host:70000/a")));
+  // Without a port, the scheme's own; an empty one keeps meaning 80.
+  EXPECT_EQ(portNumber(splitUrl("HTTPS://host/a")), 443);
+  EXPECT_TRUE(splitUrl("HTTPS://host/a").tls);
+  EXPECT_EQ(portNumber(splitUrl("https://host:/a")), 80);
+  EXPECT_EQ(portNumber(splitUrl("http://host/a")), 80);
 
   EXPECT_EQ(followLocation(u, "/other?x=1").target, "/other?x=1");
   EXPECT_EQ(followLocation(u, "next.php").target, "/Kesp/ado/next.php");
   RequestUrl moved = followLocation(u, "http://10.0.0.2:81/x");
   EXPECT_EQ(moved.host + ":" + moved.portText + moved.target, "10.0.0.2:81/x");
+  RequestUrl secure = splitUrl("https://h:8443/a/b");
+  EXPECT_TRUE(followLocation(secure, "c").tls);
+  EXPECT_FALSE(followLocation(secure, "http://h/c").tls);
 }
 
 TEST(MultipartForm, LayoutBoundaryAndPercentPairs) {

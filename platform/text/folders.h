@@ -16,6 +16,10 @@ inline constexpr char kPathSeparator = '/';
 // The folder with a separator at its end.
 std::string withSeparator(std::string folder);
 
+// A path that names its place without a folder to start from: "/..." on
+// Linux; "C:\...", "\\server\..." or "\..." on Windows.
+bool isAbsolutePath(std::string_view path);
+
 // The folder of the running executable.
 std::string executableFolder();
 

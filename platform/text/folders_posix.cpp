@@ -12,6 +12,10 @@ std::string executableFolder() {
   return withSeparator(exe.parent_path().string());
 }
 
+bool isAbsolutePath(std::string_view path) {
+  return !path.empty() && path[0] == '/';
+}
+
 std::string rootFolder() {
   return tillFolder();
 }

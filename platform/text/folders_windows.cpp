@@ -12,6 +12,14 @@ std::string executableFolder() {
   return exe.substr(0, exe.find_last_of("\\/") + 1);
 }
 
+bool isAbsolutePath(std::string_view path) {
+  auto separator = [](char c) { return c == '\\' || c == '/'; };
+  bool drive = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') ||
+                                    (path[0] >= 'a' && path[0] <= 'z')) &&
+               path[1] == ':' && separator(path[2]);
+  return drive || (!path.empty() && separator(path[0]));
+}
+
 std::string rootFolder() {
   return "C:\\";
 }

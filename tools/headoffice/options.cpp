@@ -56,7 +56,10 @@ Options:
   --db-user NAME        database login (default SYSDBA)
   --db-password TEXT    database password (default quietbell)
   --record DIR          write every request and reply, raw, to DIR
-                        (NNNN-request.http, NNNN-reply.http)
+                        (NNNN-request.http, NNNN-reply.http; inside TLS, the
+                        bytes as sent and received inside it)
+  --tls-cert FILE       serve HTTPS: the server's certificate chain (PEM)
+  --tls-key FILE        and its private key (PEM)
 Faults, for tests and demos:
   --delay MS            wait MS milliseconds before every reply (the work is
                         done first); --delay EP:MS for one endpoint's replies
@@ -128,6 +131,10 @@ SimOptions parseOptions(int argc, const char* const* argv) {
       o.noSuccess = count(option, value());
     } else if (option == "--fake-success") {
       o.fakeSuccess = count(option, value());
+    } else if (option == "--tls-cert") {
+      o.tlsCert = value();
+    } else if (option == "--tls-key") {
+      o.tlsKey = value();
     } else if (option == "--chunked") {
       o.chunked = true;
     } else {
@@ -136,6 +143,8 @@ SimOptions parseOptions(int argc, const char* const* argv) {
   }
   if (!o.help && o.database.empty()) throw UsageError("--database is required");
   if (o.machine && !o.create) throw UsageError("--machine goes with --create");
+  if (o.tlsCert.empty() != o.tlsKey.empty())
+    throw UsageError("--tls-cert and --tls-key go together");
   return o;
 }
 

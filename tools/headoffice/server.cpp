@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "platform/beast.h"
 #include "platform/text/folders.h"
@@ -62,7 +63,43 @@ class Server {
   Server(const SimOptions& options, HeadOffice& office) : options_(options), office_(office) {}
 
   asio::awaitable<void> session(tcp::socket socket) {
-    beast::tcp_stream stream(std::move(socket));
+    if (!tls_) {
+      beast::tcp_stream stream(std::move(socket));
+      co_await serve(stream);
+      co_return;
+    }
+    ssl::stream<beast::tcp_stream> stream(beast::tcp_stream(std::move(socket)), *tls_);
+    beast::get_lowest_layer(stream).expires_after(kReadTimeout);
+    beast::error_code ec;
+    co_await stream.async_handshake(ssl::stream_base::server,
+                                    asio::redirect_error(use_awaitable, ec));
+    if (ec) {
+      std::printf("tls handshake failed: %s\n", ec.message().c_str());
+      std::fflush(stdout);
+      co_return;
+    }
+    co_await serve(stream);
+    // Closed as finished: the session stays good for the client to resume.
+    SSL_set_shutdown(stream.native_handle(), SSL_SENT_SHUTDOWN | SSL_RECEIVED_SHUTDOWN);
+  }
+
+  void serveTls(const std::string& certificate, const std::string& key) {
+    tls_.emplace(ssl::context::tls_server);
+    tls_->use_certificate_chain_file(certificate);
+    tls_->use_private_key_file(key, ssl::context::pem);
+  }
+
+  asio::awaitable<void> listen(tcp::acceptor& acceptor) {
+    for (;;) {
+      tcp::socket socket = co_await acceptor.async_accept(use_awaitable);
+      asio::co_spawn(acceptor.get_executor(), session(std::move(socket)), asio::detached);
+    }
+  }
+
+ private:
+  // One request and its reply (or fault), on a plain or TLS stream.
+  template <class Stream>
+  asio::awaitable<void> serve(Stream& stream) {
     int number = ++requests_;
     auto started = std::chrono::steady_clock::now();
     std::string raw;
@@ -122,31 +159,24 @@ class Server {
     record(number, "reply", bytes);
     beast::error_code ec;
     if (!lost) {
-      stream.expires_after(kReadTimeout);
+      beast::get_lowest_layer(stream).expires_after(kReadTimeout);
       co_await asio::async_write(stream, asio::buffer(bytes),
                                  asio::redirect_error(use_awaitable, ec));
     }
-    stream.socket().shutdown(tcp::socket::shutdown_both, ec);
+    beast::get_lowest_layer(stream).socket().shutdown(tcp::socket::shutdown_both, ec);
     log(number, endpointName(endpoint), reply.status, bytes.size(), started, fault);
   }
 
-  asio::awaitable<void> listen(tcp::acceptor& acceptor) {
-    for (;;) {
-      tcp::socket socket = co_await acceptor.async_accept(use_awaitable);
-      asio::co_spawn(acceptor.get_executor(), session(std::move(socket)), asio::detached);
-    }
-  }
-
- private:
   // Reads one request, keeping its bytes as they came for the record.
-  asio::awaitable<SimRequest> readRequest(beast::tcp_stream& stream, std::string& raw) {
+  template <class Stream>
+  asio::awaitable<SimRequest> readRequest(Stream& stream, std::string& raw) {
     http::request_parser<http::string_body> parser;
     parser.body_limit(256u << 20);
     parser.eager(true);
     char buffer[65536];
     std::string pending;
     while (!parser.is_done()) {
-      stream.expires_after(kReadTimeout);
+      beast::get_lowest_layer(stream).expires_after(kReadTimeout);
       size_t n = co_await stream.async_read_some(asio::buffer(buffer), use_awaitable);
       raw.append(buffer, n);
       pending.append(buffer, n);
@@ -186,6 +216,7 @@ class Server {
   HeadOffice& office_;
   SimOptions faults_ = options_;  // counters that run down
   int requests_ = 0;
+  std::optional<ssl::context> tls_;
 };
 
 }  // namespace
@@ -206,6 +237,14 @@ void serve(const SimOptions& options, HeadOffice& office) {
   if (!options.recordDir.empty()) std::filesystem::create_directories(options.recordDir);
 
   Server server(options, office);
+  if (!options.tlsCert.empty()) {
+    try {
+      server.serveTls(options.tlsCert, options.tlsKey);
+    } catch (const std::exception& e) {
+      throw std::runtime_error("cannot use " + options.tlsCert + " and " + options.tlsKey + ": " +
+                               e.what());
+    }
+  }
   asio::co_spawn(ioc, server.listen(acceptor), asio::detached);
   asio::signal_set signals(ioc, SIGINT, SIGTERM);
   signals.async_wait([&](beast::error_code, int) { ioc.stop(); });
