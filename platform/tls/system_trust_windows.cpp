@@ -1,7 +1,8 @@
 // OpenSSL built for Windows knows no system store: the root certificates of
 // the Windows store are copied into the context's own.
-#include <wincrypt.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <wincrypt.h>
 
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
