@@ -60,6 +60,7 @@ Options:
                         bytes as sent and received inside it)
   --tls-cert FILE       serve HTTPS: the server's certificate chain (PEM)
   --tls-key FILE        and its private key (PEM)
+  --tls12-only          with --tls-cert: TLS 1.2 at most, as older servers
 Faults, for tests and demos:
   --delay MS            wait MS milliseconds before every reply (the work is
                         done first); --delay EP:MS for one endpoint's replies
@@ -135,6 +136,8 @@ SimOptions parseOptions(int argc, const char* const* argv) {
       o.tlsCert = value();
     } else if (option == "--tls-key") {
       o.tlsKey = value();
+    } else if (option == "--tls12-only") {
+      o.tls12Only = true;
     } else if (option == "--chunked") {
       o.chunked = true;
     } else {
@@ -145,6 +148,7 @@ SimOptions parseOptions(int argc, const char* const* argv) {
   if (o.machine && !o.create) throw UsageError("--machine goes with --create");
   if (o.tlsCert.empty() != o.tlsKey.empty())
     throw UsageError("--tls-cert and --tls-key go together");
+  if (o.tls12Only && o.tlsCert.empty()) throw UsageError("--tls12-only goes with --tls-cert");
   return o;
 }
 

@@ -83,10 +83,11 @@ class Server {
     SSL_set_shutdown(stream.native_handle(), SSL_SENT_SHUTDOWN | SSL_RECEIVED_SHUTDOWN);
   }
 
-  void serveTls(const std::string& certificate, const std::string& key) {
+  void serveTls(const std::string& certificate, const std::string& key, bool tls12Only) {
     tls_.emplace(ssl::context::tls_server);
     tls_->use_certificate_chain_file(certificate);
     tls_->use_private_key_file(key, ssl::context::pem);
+    if (tls12Only) SSL_CTX_set_max_proto_version(tls_->native_handle(), TLS1_2_VERSION);
   }
 
   asio::awaitable<void> listen(tcp::acceptor& acceptor) {
@@ -239,7 +240,7 @@ void serve(const SimOptions& options, HeadOffice& office) {
   Server server(options, office);
   if (!options.tlsCert.empty()) {
     try {
-      server.serveTls(options.tlsCert, options.tlsKey);
+      server.serveTls(options.tlsCert, options.tlsKey, options.tls12Only);
     } catch (const std::exception& e) {
       throw std::runtime_error("cannot use " + options.tlsCert + " and " + options.tlsKey + ": " +
                                e.what());
