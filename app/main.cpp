@@ -3,16 +3,24 @@
 
 #include "app/qt_window.h"
 #include "app/till_program.h"
+#include "platform/lock/till_lock.h"
 #include "platform/stop/stop.h"
+#include "platform/text/folders.h"
 
 int main(int argc, char** argv) {
   tavrix::stop::takeSignals();
   QApplication app(argc, argv);
   app.setApplicationDisplayName("Tavrix OnLine");
   app.setQuitOnLastWindowClosed(false);  // hidden to the tray is not closed
+  // One uploader per till: a second window brings the first one forward.
+  tavrix::lock::TillLock lock(tavrix::text::tillFolder());
+  if (!lock.held()) {
+    tavrix::QtWindow::bringForward(tavrix::text::tillFolder());
+    return 0;
+  }
   tavrix::QtWindow view;
   return tavrix::runTillProgram(
-      argc, argv, view, [&](tavrix::TillWindow& window) { view.attach(window); },
+      argc, argv, view, [&](tavrix::TillWindow& window) { view.attach(window, tavrix::text::tillFolder()); },
       [&] {
         view.show();
         return app.exec();

@@ -1,10 +1,18 @@
 // tavrix-online on Windows: the till program on a Win32 window.
 #include "app/till_program.h"
 #include "app/win32_window.h"
+#include "platform/lock/till_lock.h"
 #include "platform/stop/stop.h"
+#include "platform/text/folders.h"
 
 int main(int argc, char** argv) {
   tavrix::stop::takeSignals();
+  // One uploader per till: a second window brings the first one forward.
+  tavrix::lock::TillLock lock(tavrix::text::tillFolder());
+  if (!lock.held()) {
+    tavrix::Win32Window::bringForward(lock.holder());
+    return 0;
+  }
   tavrix::Win32Window view;
   return tavrix::runTillProgram(
       argc, argv, view, [&](tavrix::TillWindow& window) { view.attach(window); },

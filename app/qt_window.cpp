@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCryptographicHash>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
@@ -153,8 +156,40 @@ void QtWindow::buildForm() {
           [this] { setTrayPicture((trayPicture + 1) % 8); });
 }
 
-void QtWindow::attach(TillWindow& window) {
+namespace {
+
+// The local socket a till's window listens on, named after the till folder.
+QString windowSocket(const std::string& tillFolder) {
+  return "tavrix-online-" +
+         QString::fromLatin1(QCryptographicHash::hash(QByteArray::fromStdString(tillFolder),
+                                                      QCryptographicHash::Sha1)
+                                 .toHex()
+                                 .left(16));
+}
+
+}  // namespace
+
+void QtWindow::bringForward(const std::string& tillFolder) {
+  QLocalSocket socket;
+  socket.connectToServer(windowSocket(tillFolder));
+  if (socket.waitForConnected(2000)) {
+    socket.write("show\n");
+    socket.waitForBytesWritten(2000);
+  }
+}
+
+void QtWindow::attach(TillWindow& window, const std::string& tillFolder) {
   window_ = &window;
+  // The till's lock is ours: a socket left by a crashed window can go.
+  QLocalServer::removeServer(windowSocket(tillFolder));
+  auto* server = new QLocalServer(this);
+  connect(server, &QLocalServer::newConnection, this, [this, server] {
+    while (QLocalSocket* other = server->nextPendingConnection()) {
+      other->deleteLater();
+      window_->showFromTray();
+    }
+  });
+  server->listen(windowSocket(tillFolder));
   connect(uploadTimer, &QTimer::timeout, this, [this] { window_->uploadTimerTick(); });
   connect(uploadButton, &QPushButton::clicked, this, [this] { window_->startRun(); });
   connect(exitButton, &QPushButton::clicked, this, [this] { window_->close(); });

@@ -27,8 +27,12 @@ class QtWindow : public QWidget, public WindowView {
   explicit QtWindow(bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable());
   ~QtWindow() override;
 
-  // The behaviour the clicks, keys and ticks go to, from now on.
-  void attach(TillWindow& window);
+  // The behaviour the clicks, keys and ticks go to, from now on; `tillFolder`
+  // names the window for a second program on the same till.
+  void attach(TillWindow& window, const std::string& tillFolder);
+  // From a second program on the same till: asks the first one's window to
+  // come forward.
+  static void bringForward(const std::string& tillFolder);
 
   // The controls.
   QButtonGroup* modeGroup;

@@ -11,7 +11,8 @@
 namespace tavrix {
 
 // `attach` hands the behaviour to the view; `messageLoop` shows the window
-// and runs until the program ends, giving the exit status.
+// and runs until the program ends, giving the exit status. The caller holds
+// the till's lock (one uploader per till) before it makes the view.
 int runTillProgram(int argc, char** argv, WindowView& view,
                    const std::function<void(TillWindow&)>& attach,
                    const std::function<int()>& messageLoop);

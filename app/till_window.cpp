@@ -165,4 +165,10 @@ void TillWindow::armUploadTimer() {
   onWindowThread(view_, [&] { view_.startUploadTimer(timerInterval_); });
 }
 
+void TillWindow::armUploadTimerAfter(std::chrono::minutes delay) {
+  onWindowThread(view_, [&] {
+    view_.startUploadTimer(static_cast<int>(std::chrono::milliseconds(delay).count()));
+  });
+}
+
 }  // namespace tavrix

@@ -70,6 +70,7 @@ class TillWindow : public UploadHost {
   int mode() const override;
   text::Date oneDayDate() const override;
   void armUploadTimer() override;
+  void armUploadTimerAfter(std::chrono::minutes delay) override;
 
  private:
   void runFinished();

@@ -123,6 +123,23 @@ HICON trayPictureOf(int step) {
 const char* const kKinds[] = {"收銀銷售", "點數記錄", "收銀作廢", "信用卡檔", "刪除記錄",
                               "按鍵記錄", "兌換資料", "打卡資料", "收支記錄"};
 
+struct Search {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK windowOfProcess(HWND window, LPARAM search) {
+  auto* s = reinterpret_cast<Search*>(search);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t name[64];
+  if (pid == s->pid && GetClassNameW(window, name, 64) && lstrcmpW(name, kClassName) == 0) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL CALLBACK closeBox(HWND box, LPARAM owner) {
   wchar_t name[16];
   if (GetWindow(box, GW_OWNER) == reinterpret_cast<HWND>(owner) && IsWindowVisible(box) &&
@@ -293,6 +310,15 @@ void Win32Window::showTrayMenu() {
   TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
   PostMessageW(window_, WM_NULL, 0, 0);
   DestroyMenu(menu);
+}
+
+void Win32Window::bringForward(long pid) {
+  Search search = {static_cast<DWORD>(pid), nullptr};
+  if (pid <= 0) return;
+  EnumWindows(windowOfProcess, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return;  // tavrix-upload: it has no window to show
+  ShowWindow(search.found, SW_SHOW);
+  SetForegroundWindow(search.found);
 }
 
 void Win32Window::attach(TillWindow& window) {

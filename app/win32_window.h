@@ -24,6 +24,9 @@ class Win32Window : public WindowView {
   void attach(TillWindow& window);
   // Shows the window and runs the message loop until the program ends.
   int run();
+  // From a second program on the same till: brings the window of process
+  // `pid` (the first one's) forward, out of the tray if need be.
+  static void bringForward(long pid);
 
   HWND handle() const { return window_; }
 

@@ -3,10 +3,12 @@
 // log line as it is written.
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/lock/till_lock.h"
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "platform/text/clock.h"
@@ -39,13 +41,14 @@ Options:
                       timer stays off
   --intervals A,B     the two timer intervals in ms (default 1000,3000)
   --status            uploads nothing: shows per data kind the rows waiting in
-                      the till and the oldest date among them, then how the
-                      last run ended (status.json); exit status 1 when the
-                      till's database cannot be read
+                      the till and the oldest date among them, the settings
+                      in force, then how the last run ended (status.json);
+                      exit status 1 when the till's database cannot be read
   --json              with --status: one JSON object instead of a table
   --help              this text
 The till folder (MCH_NO.TXT, httpset.ini, Data/POS_LOC.GDB) is TAVRIX_HOME,
-or else the folder of this program. Exit status: 0 when the last run ended
+or else the folder of this program. One uploader runs on a till at a time: a
+second one exits 1 at once. Exit status: 0 when the last run ended
 normally, 1 when it failed, 2 for bad usage or a bad setting in httpset.ini.
 SIGINT and SIGTERM stop it at once between runs, or during a run at its next
 safe point (every row stays as it is and goes with a later run): exit status
@@ -73,6 +76,11 @@ class TerminalHost : public UploadHost {
   int mode() const override { return selectedMode; }
   text::Date oneDayDate() const override { return date; }
   void armUploadTimer() override { timerArmed = true; }
+  void armUploadTimerAfter(std::chrono::minutes delay) override {
+    timerArmed = true;
+    watchDelay = delay;
+  }
+  std::optional<std::chrono::milliseconds> watchDelay;  // the next tick's, once
 
  private:
   static void print(const std::string& big5) {
@@ -149,9 +157,19 @@ int main(int argc, char** argv) {
   stop::takeSignals();
   text::SystemClock clock;
   std::string till = text::tillFolder();
+  // One uploader per till: two would send and mark the same records at once.
+  lock::TillLock lock(till);
+  if (!lock.held()) {
+    std::string pid = lock.holder() > 0 ? " (process " + std::to_string(lock.holder()) + ")" : "";
+    std::fprintf(stderr, "tavrix-upload: another uploader is running on this till%s\n",
+                 pid.c_str());
+    return 1;
+  }
   TerminalHost host;
-  HeadOfficeService http(clock, host, till, text::rootFolder());
+  HostBox box;
+  HeadOfficeService http(clock, box, till, text::rootFolder());
   UploadEngine engine(host, http, clock, text::rootFolder(), till);
+  box.host = &engine.host;
   setDesignedParams(engine.SQLCon_Loc);
 
   StartUp s = startUp(positional, till, clock.now().date, engine.SQLCon_Loc);
@@ -160,10 +178,8 @@ int main(int argc, char** argv) {
   engine.MachineNo = s.machineNo;
   // The standard error box, on stderr; the program goes on, as the window does.
   if (!s.error.empty()) std::fprintf(stderr, "[%s]\n", text::big5ToUtf8(s.error).c_str());
-  try {
-    http.readSettings();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "tavrix-upload: %s\n", text::big5ToUtf8(e.what()).c_str());
+  if (std::string error = engine.readSettings(); !error.empty()) {
+    std::fprintf(stderr, "tavrix-upload: %s\n", text::big5ToUtf8(error).c_str());
     return 2;
   }
 
@@ -172,7 +188,8 @@ int main(int argc, char** argv) {
   } else {
     // Start-up arms the upload timer; every tick disarms it and sets the longer interval.
     host.timerArmed = true;
-    for (auto interval = first; host.timerArmed; interval = next) {
+    for (auto interval = first; host.timerArmed; interval = host.watchDelay.value_or(next)) {
+      host.watchDelay.reset();
       if (stop::sleepFor(interval)) break;
       host.timerArmed = false;
       engine.uploadTimerTick();

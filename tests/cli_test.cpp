@@ -152,6 +152,35 @@ TEST(TavrixUpload, OverHttpsEveryRecordArrivesAndAnUntrustedHeadOfficeGetsNothin
   expectEveryRecordDelivered(fixtures::tillDsn(tillFolder), sim.dsn());
 }
 
+// watch_minutes keeps --auto going with nothing pending, a daemon that
+// SIGTERM ends; meanwhile a second uploader is refused and --status works.
+// A killed uploader leaves no lock behind.
+TEST(TavrixUpload, WatchMinutesMakeADaemonAndOneUploaderRunsATill) {
+  SimProcess sim;
+  Till till(sim);
+  till.folder.write("till/httpset.ini", sim.httpsetIni() + "[run]\r\nwatch_minutes=1\r\n");
+  ChildProcess daemon({upload(), "0", "--auto", "--intervals", "10,10"});
+  ASSERT_TRUE(daemon.waitFor("Record:0\n")) << daemon.output();
+  ChildProcess second({upload(), "0"});
+  EXPECT_EQ(second.wait(), 1);
+  EXPECT_NE(second.output().find("another uploader is running on this till (process "),
+            std::string::npos)
+      << second.output();
+  ChildProcess status({upload(), "--status"});
+  EXPECT_EQ(status.wait(), 0);
+  EXPECT_NE(status.output().find("settings boxes 1, catch_up 0, watch_minutes 1\n"),
+            std::string::npos)
+      << status.output();
+  EXPECT_EQ(daemon.stop(), 143);  // still watching, and ended by SIGTERM
+
+  ChildProcess killed({upload(), "0", "--auto", "--intervals", "10,10"});
+  ASSERT_TRUE(killed.waitFor("Record:0\n"));
+  killed.signal(SIGKILL);
+  EXPECT_EQ(killed.wait(), 128 + SIGKILL);
+  ChildProcess after({upload(), "0"});
+  EXPECT_EQ(after.wait(), 0) << after.output();
+}
+
 TEST(TavrixUpload, StatusTellsWhatWaitsAndHowTheLastRunEnded) {
   SimProcess sim;
   Till till(sim);

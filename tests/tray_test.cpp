@@ -12,7 +12,9 @@
 #include "app/qt_window.h"
 #include "app/till_window.h"
 #include "platform/localdb/admin.h"
+#include "platform/lock/till_lock.h"
 #include "tests/support/service_fixture.h"
+#include "tests/support/sim_process.h"
 #include "tests/support/temp_database.h"
 #include "upload/start_up.h"
 
@@ -55,7 +57,7 @@ struct TrayTill {
     std::filesystem::create_directories(folder.path() + "Data");
     std::filesystem::permissions(folder.path() + "Data", std::filesystem::perms::all);
     localdb::createDatabase(tillDatabase(folder.path()), testing::kUser, testing::kPassword);
-    view.attach(window);
+    view.attach(window, folder.path());
     window.start();
   }
   ~TrayTill() {
@@ -128,6 +130,22 @@ TEST(Tray, TheIconTurnsFromTheFirstTimeTheWindowShows) {
   QImage first;
   ASSERT_TRUE(waitUntil([&] { return (first = iconPicture(till.view)) != before; }));
   EXPECT_TRUE(waitUntil([&] { return iconPicture(till.view) != first; }, 2000));
+}
+
+// One window per till: a second tavrix-online brings this one forward, out
+// of the tray, and ends.
+TEST(Tray, ASecondWindowOnTheTillBringsTheFirstForward) {
+  TrayTill till;
+  lock::TillLock lock(till.folder.path());
+  ASSERT_TRUE(lock.held());
+  till.view.show();
+  till.window.uploadTimerTick();
+  ASSERT_FALSE(till.view.isVisible());
+  ::setenv("TAVRIX_HOME", till.folder.path().c_str(), 1);
+  testing::ChildProcess second({TAVRIX_BIN_DIR "/tavrix-online", "1"});
+  EXPECT_TRUE(waitUntil([&] { return till.view.isVisible(); }));
+  EXPECT_EQ(second.wait(), 0) << second.output();
+  ::unsetenv("TAVRIX_HOME");
 }
 
 }  // namespace

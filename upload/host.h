@@ -2,6 +2,7 @@
 // the tests each implement it. Texts are Big5.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "platform/text/regional.h"
@@ -29,6 +30,18 @@ class UploadHost : public ModalBox {
   virtual text::Date oneDayDate() const = 0;
   // Arms the upload timer, so its next tick can start another run.
   virtual void armUploadTimer() = 0;
+  // Arms it once for a tick after `delay` (watch_minutes), then as before.
+  virtual void armUploadTimerAfter(std::chrono::minutes delay) = 0;
+};
+
+// The head-office client's box (its "Connection problem!"), shown through
+// the run's host, so that boxes=0 and the run log apply to it too. The client
+// exists before the engine whose host it goes to.
+struct HostBox : ModalBox {
+  UploadHost* host = nullptr;
+  void show(const std::string& text) override {
+    if (host) host->show(text);
+  }
 };
 
 }  // namespace tavrix

@@ -9,6 +9,7 @@
 
 #include "platform/text/clock.h"
 #include "upload/host.h"
+#include "upload/run_settings.h"
 
 namespace tavrix {
 
@@ -33,12 +34,18 @@ class RunLog {
 };
 
 // The window (or terminal) as the run sees it: every memo line also goes to
-// the run log.
+// the run log; with boxes=0 a box becomes a progress line.
 class LoggedHost : public UploadHost {
  public:
-  LoggedHost(UploadHost& inner, RunLog& log) : inner_(inner), log_(log) {}
+  LoggedHost(UploadHost& inner, RunLog& log, const RunSettings& settings)
+      : inner_(inner), log_(log), settings_(settings) {}
 
-  void show(const std::string& text) override { inner_.show(text); }
+  void show(const std::string& text) override {
+    if (settings_.boxes) return inner_.show(text);
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    addProgressLine(line);
+  }
   void addProgressLine(const std::string& line) override {
     log_.write("Memo1", line);
     inner_.addProgressLine(line);
@@ -55,10 +62,14 @@ class LoggedHost : public UploadHost {
   int mode() const override { return inner_.mode(); }
   text::Date oneDayDate() const override { return inner_.oneDayDate(); }
   void armUploadTimer() override { inner_.armUploadTimer(); }
+  void armUploadTimerAfter(std::chrono::minutes delay) override {
+    inner_.armUploadTimerAfter(delay);
+  }
 
  private:
   UploadHost& inner_;
   RunLog& log_;
+  const RunSettings& settings_;
 };
 
 }  // namespace tavrix

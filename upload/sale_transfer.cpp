@@ -206,8 +206,11 @@ void TransferSales(UploadEngine& e) {
   e.host.addProgressLine(text::B5(kind.headerLine));
   e.working(kind.name, "");
   probe(e, kind);
+  // One sale a run; with catch_up=1, one after another until none is left or
+  // one fails, each sent, verified and marked on its own.
   Sale sale;
-  if (pick(e, kind, sale)) {
+  std::string previous;
+  while (pick(e, kind, sale) && sale.key() != previous) {
     e.host.addProgressLine(sale.progress("..."));
     stage(e, kind, sale);
     e.host.addProgressLine(sale.progress("..Remote"));
@@ -216,14 +219,17 @@ void TransferSales(UploadEngine& e) {
     bool posted = e.http.ExecRemoteSQL(e.BatchList);
     // Its one attempt of the run: a failed sale is stuck until the next run.
     std::string failure = e.http.LastFailure;
+    bool verified = false;
     if (posted) {
-      bool verified = verify(e, kind, sale, failure);
+      verified = verify(e, kind, sale, failure);
       if (verified) mark(e, kind, sale);
       // The log says what happened: NG where the classic log said OK anyway.
       e.host.addProgressLine(sale.progress(verified ? "...>>>>>OK" : "...>>>>>NG"));
     }
     e.host.addProgressLine(sale.progress(posted ? "..Batch..OK" : "..Batch..NG"));
     if (!failure.empty()) e.stuck(kind.name, sale.key(), failure);
+    if (!verified || !e.settings.catchUp) break;
+    previous = sale.key();  // marked: should it still be picked, it ends the kind
   }
   e.host.addProgressLine("   >>All OK..");
 }

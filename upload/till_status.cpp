@@ -52,6 +52,11 @@ TillStatus readTillStatus(const std::string& tillFolder) {
   } catch (const std::exception&) {
     // shown as unreadable; the database may still tell what waits
   }
+  try {
+    status.settings = readRunSettings(tillFolder);
+  } catch (const std::exception& e) {
+    status.settingsError = e.what();  // shown: the programs would not start
+  }
   localdb::SqlConnection till;
   setStartUpParams(till, tillDatabase(tillFolder));
   till.open();
@@ -66,7 +71,10 @@ std::string statusText(const TillStatus& s) {
   std::string out = "till     " + s.tillFolder + "\n";
   out += "machine  " +
          (s.machineNo.empty() ? "(MCH_NO.TXT unreadable)" : text::big5ToUtf8(s.machineNo)) + "\n";
-  out += "client   " + text::big5ToUtf8(s.client) + "\n\n";
+  out += "client   " + text::big5ToUtf8(s.client) + "\n";
+  out += "settings " +
+         (s.settingsError.empty() ? describe(s.settings) : text::big5ToUtf8(s.settingsError)) +
+         "\n\n";
   out += "kind          table           pending  oldest\n";
   for (const PendingTable& p : s.tables) {
     char line[128];
@@ -101,6 +109,11 @@ std::string statusJson(const TillStatus& s) {
   j["till"] = s.tillFolder;
   j["machine"] = s.machineNo.empty() ? Json() : Json(text::big5ToUtf8(s.machineNo));
   j["client"] = text::big5ToUtf8(s.client);
+  j["settings"] = s.settingsError.empty()
+                      ? Json{{"boxes", s.settings.boxes ? 1 : 0},
+                             {"catchUp", s.settings.catchUp ? 1 : 0},
+                             {"watchMinutes", s.settings.watchMinutes}}
+                      : Json{{"error", text::big5ToUtf8(s.settingsError)}};
   j["kinds"] = Json::array();
   for (const PendingTable& p : s.tables)
     j["kinds"].push_back(

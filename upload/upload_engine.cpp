@@ -54,7 +54,7 @@ const char kPendingSales[] =
 UploadEngine::UploadEngine(UploadHost& window, HeadOfficeService& service, const text::Clock& c,
                            std::string root, std::string till)
     : runLog(c, till),
-      loggedHost_(window, runLog),
+      loggedHost_(window, runLog, settings),
       host(loggedHost_),
       http(service),
       clock(c),
@@ -65,6 +65,16 @@ UploadEngine::UploadEngine(UploadHost& window, HeadOfficeService& service, const
   // own collector races it); left alone, the server's collector removes them
   // in the background.
   SQLCon_Loc.setCollectGarbage(false);
+}
+
+std::string UploadEngine::readSettings() {
+  try {
+    settings = readRunSettings(tillFolder);
+    http.readSettings();
+    return "";
+  } catch (const std::exception& e) {
+    return e.what();
+  }
 }
 
 std::string UploadEngine::stamp() const {
@@ -114,8 +124,11 @@ void UploadEngine::run() {
     host.addFailureLine(text::B5("錯誤的連線(主機)..") + stamp());
     Busy = 0;
     ++FailCount;
-    lastRun.timerArmed = FailCount < 3;
-    if (FailCount < 3) host.armUploadTimer();
+    lastRun.timerArmed = FailCount < 3 || settings.watchMinutes > 0;
+    if (FailCount < 3)
+      host.armUploadTimer();
+    else if (settings.watchMinutes > 0)
+      host.armUploadTimerAfter(std::chrono::minutes(settings.watchMinutes));
     lastRunFailed = true;
     lastFailure = e.what();
     // The failure log keeps its one line; the run log and status.json say why.
@@ -170,8 +183,11 @@ void UploadEngine::endOfRun() {
   // The count covers every pending sale, not the one row FIRST 1 returns.
   openLocal(SQL_DataMain, kPendingSales);
   int64_t pending = SQL_DataMain.recordCount();
-  lastRun.timerArmed = pending > 0;
-  if (pending > 0) host.armUploadTimer();
+  lastRun.timerArmed = pending > 0 || settings.watchMinutes > 0;
+  if (pending > 0)
+    host.armUploadTimer();
+  else if (settings.watchMinutes > 0)
+    host.armUploadTimerAfter(std::chrono::minutes(settings.watchMinutes));
   host.addProgressLine("Record:" + std::to_string(pending));
 }
 

@@ -13,6 +13,7 @@
 #include "service/head_office_service.h"
 #include "upload/host.h"
 #include "upload/run_log.h"
+#include "upload/run_settings.h"
 #include "upload/run_status.h"
 
 namespace tavrix {
@@ -42,6 +43,13 @@ class UploadEngine {
   // What a tick of the upload timer does once the window has disarmed it: a log line
   // and, in the not-yet-transferred mode, a run.
   void uploadTimerTick();
+
+  // How the till runs unattended ([run] of httpset.ini), read at start-up.
+  RunSettings settings;
+  // Reads httpset.ini: [run] into `settings`, then the service's [set]. The
+  // error of a bad setting, after which the service stays uncreated and no
+  // run starts; empty when all went well.
+  std::string readSettings();
 
   // Program-wide values.
   std::atomic<int> Busy = 0;  // read by the window while a run works elsewhere

@@ -39,6 +39,8 @@ class RecordingHost : public UploadHost {
   int mode() const override { return selectedMode; }
   text::Date oneDayDate() const override { return date; }
   void armUploadTimer() override { ++timerArms; }
+  void armUploadTimerAfter(std::chrono::minutes delay) override { watchArms.push_back(delay); }
+  std::vector<std::chrono::minutes> watchArms;
 };
 
 struct UploadRig {
@@ -59,7 +61,8 @@ struct UploadRig {
   TempFolder folder;
   FixedClock clock{fixedMoment()};
   RecordingHost host;
-  HeadOfficeService http{clock, host, folder.path(), folder.path()};
+  HostBox box;  // the client's box, through the engine's host
+  HeadOfficeService http{clock, box, folder.path(), folder.path()};
   UploadEngine engine{host, http, clock, folder.path(), folder.path()};
 };
 

@@ -1,0 +1,34 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/lock/till_lock.h"
+
+namespace tavrix::lock {
+
+TillLock::TillLock(const std::string& tillFolder) {
+  int fd = ::open((tillFolder + "uploader.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return;  // a folder we cannot write: no run would get far either
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    char text[32] = {};
+    ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+    holder_ = n > 0 ? std::strtol(text, nullptr, 10) : 0;
+    ::close(fd);
+    return;
+  }
+  std::string pid = std::to_string(::getpid()) + "\n";
+  if (::ftruncate(fd, 0) == 0) {
+    [[maybe_unused]] ssize_t n = ::pwrite(fd, pid.data(), pid.size(), 0);
+  }
+  handle_ = fd;
+  held_ = true;
+}
+
+TillLock::~TillLock() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+}  // namespace tavrix::lock
