@@ -594,6 +594,7 @@ void Win32Window::closeBoxes() {
 }
 
 void Win32Window::endProgram() {
+  KillTimer(window_, kTrayTimer);  // nothing more to tell the tray but goodbye
   ShowWindow(window_, SW_HIDE);
   PostQuitMessage(0);
 }
