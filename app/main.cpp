@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
   }
   tavrix::QtWindow view;
   return tavrix::runTillProgram(
-      argc, argv, view, [&](tavrix::TillWindow& window) { view.attach(window, tavrix::text::tillFolder()); },
+      argc, argv, view,
+      [&](tavrix::TillWindow& window) { view.attach(window, tavrix::text::tillFolder()); },
       [&] {
         view.show();
         return app.exec();

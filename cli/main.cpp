@@ -3,8 +3,8 @@
 // log line as it is written.
 #include <chrono>
 #include <csignal>
-#include <optional>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include <boost/asio/connect.hpp>
-#include <boost/asio/ssl.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>

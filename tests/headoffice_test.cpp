@@ -145,7 +145,7 @@ TEST(HeadOffice, RefusalsComeAsResultTexts) {
   EXPECT_EQ(missing.substr(0, 15), "<RESULT>ERROR: ") << missing;
   EXPECT_NE(missing.find("NOPE"), std::string::npos) << missing;
   EXPECT_THROW(right.http.httpClient.post("http://127.0.0.1:" + std::to_string(sim.port()) + "/x",
-                                       "text/plain", ""),
+                                          "text/plain", ""),
                HttpFailure);  // 404
 }
 
@@ -204,7 +204,7 @@ TEST(HeadOffice, ALostReplyLeavesTheBatchCommitted) {
   std::string failure;
   try {
     s.http.httpClient.post(s.http.ScriptURL + "&user_name=SYSDBA&password=quietbell",
-                        "multipart/form-data; boundary=b", form);
+                           "multipart/form-data; boundary=b", form);
   } catch (const HttpFailure& e) {
     failure = e.what();
   }

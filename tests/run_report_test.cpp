@@ -30,7 +30,7 @@ TEST(RunLog, EveryLineOfBothLogsAndTheFailureReasonGoToTheDaysFile) {
   size_t first = log.find(failed);
   EXPECT_NE(first, std::string::npos) << log;
   EXPECT_NE(log.find(failed, first + 1), std::string::npos);  // appended, run after run
-  EXPECT_EQ(rig.host.failures.size(), 2u);                       // the failure log keeps its one line a run
+  EXPECT_EQ(rig.host.failures.size(), 2u);  // the failure log keeps its one line a run
 }
 
 TEST(RunLog, OldDaysGoAtStartAndAnUnwritableLogNeverStopsARun) {

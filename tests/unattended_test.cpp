@@ -73,7 +73,7 @@ TEST(Unattended, WatchMinutesArmTheTimerWithNothingPendingAndAfterTheThirdFailur
   rig.folder.write("httpset.ini", "[set]\r\nport=1\r\n");  // nothing listens there
   rig.http.readSettings();
   for (int run = 0; run < 3; ++run) rig.engine.run();
-  EXPECT_EQ(rig.host.timerArms, 2);            // the first two failures, as specified
+  EXPECT_EQ(rig.host.timerArms, 2);          // the first two failures, as specified
   EXPECT_EQ(rig.host.watchArms.size(), 2u);  // the third: the watch instead of nothing
 }
 

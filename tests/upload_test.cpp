@@ -33,26 +33,26 @@ TEST(UploadRun, EveryKindGoesOutWithTheExactLog) {
   rig.engine.run();
 
   EXPECT_EQ(rig.progressFrom(""), (Lines{"20180315-123456",
-                                      "位置: 127.0.0.1  資料庫: POSDATA.GDB ....!",
-                                      "機號:[01]倉庫代號比對(連線)中..!",
-                                      "倉庫代號:W01....(連線)ok",
-                                      " 銷售資料上傳中..!",
-                                      "   >>All OK..",
-                                      " 點數記錄資料上傳中..!",
-                                      "   >>107/03/15_0001...POINT_MASTER",
-                                      " 儲值記錄資料上傳中..!",
-                                      "   >>107/03/15_0001...DECCASH_SUB",
-                                      " 銷售作廢上傳中..!",
-                                      " 信用卡檔上傳中..!",
-                                      " 信用卡檔上傳中..!1",
-                                      "   >>107/03/15_0001...CREDIT_CARD信用卡",
-                                      " 信用卡檔上傳中..!1",
-                                      " 刪檔記錄上傳中..!",
-                                      " 按鍵記錄上傳中..!",
-                                      " 兌換資料上傳中..!",
-                                      " 打卡資料上傳中..!",
-                                      "20180315-123456...OK",
-                                      "Record:0"}));
+                                         "位置: 127.0.0.1  資料庫: POSDATA.GDB ....!",
+                                         "機號:[01]倉庫代號比對(連線)中..!",
+                                         "倉庫代號:W01....(連線)ok",
+                                         " 銷售資料上傳中..!",
+                                         "   >>All OK..",
+                                         " 點數記錄資料上傳中..!",
+                                         "   >>107/03/15_0001...POINT_MASTER",
+                                         " 儲值記錄資料上傳中..!",
+                                         "   >>107/03/15_0001...DECCASH_SUB",
+                                         " 銷售作廢上傳中..!",
+                                         " 信用卡檔上傳中..!",
+                                         " 信用卡檔上傳中..!1",
+                                         "   >>107/03/15_0001...CREDIT_CARD信用卡",
+                                         " 信用卡檔上傳中..!1",
+                                         " 刪檔記錄上傳中..!",
+                                         " 按鍵記錄上傳中..!",
+                                         " 兌換資料上傳中..!",
+                                         " 打卡資料上傳中..!",
+                                         "20180315-123456...OK",
+                                         "Record:0"}));
   EXPECT_EQ(rig.host.boxes, (Lines{text::B5("機號:01"), text::B5("倉庫代號W01")}));
   EXPECT_EQ(rig.host.caption, text::B5("機號:01______20180315-123456  Ver: 2018-03-15"));
   EXPECT_EQ(rig.host.ticks, (Lines{"0", "1", "2", "3", "4", "5", "6", "7", "8"}));
@@ -225,8 +225,9 @@ TEST(UploadRun, AnUnknownMachineEndsTheRunNormally) {
   UploadRig rig({}, "02,W02,S02");
   rig.local("INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO) VALUES ('107/03/15','0001');");
   rig.engine.run();
-  EXPECT_EQ(rig.progressFrom("倉庫代號:"), (Lines{"倉庫代號:....(連線)ok", " 倉庫代號空白,上傳終止..!",
-                                               "20180315-123456...OK", "Record:1"}));
+  EXPECT_EQ(rig.progressFrom("倉庫代號:"),
+            (Lines{"倉庫代號:....(連線)ok", " 倉庫代號空白,上傳終止..!", "20180315-123456...OK",
+                   "Record:1"}));
   EXPECT_EQ(rig.host.timerArms, 1);  // a sale is pending
   EXPECT_TRUE(rig.host.ticks.empty());
   EXPECT_FALSE(rig.engine.lastRunFailed);

@@ -109,11 +109,10 @@ std::string statusJson(const TillStatus& s) {
   j["till"] = s.tillFolder;
   j["machine"] = s.machineNo.empty() ? Json() : Json(text::big5ToUtf8(s.machineNo));
   j["client"] = text::big5ToUtf8(s.client);
-  j["settings"] = s.settingsError.empty()
-                      ? Json{{"boxes", s.settings.boxes ? 1 : 0},
-                             {"catchUp", s.settings.catchUp ? 1 : 0},
-                             {"watchMinutes", s.settings.watchMinutes}}
-                      : Json{{"error", text::big5ToUtf8(s.settingsError)}};
+  j["settings"] = s.settingsError.empty() ? Json{{"boxes", s.settings.boxes ? 1 : 0},
+                                                 {"catchUp", s.settings.catchUp ? 1 : 0},
+                                                 {"watchMinutes", s.settings.watchMinutes}}
+                                          : Json{{"error", text::big5ToUtf8(s.settingsError)}};
   j["kinds"] = Json::array();
   for (const PendingTable& p : s.tables)
     j["kinds"].push_back(

@@ -23,9 +23,9 @@ std::vector<PendingTable> pendingTables(localdb::SqlConnection& till);
 
 struct TillStatus {
   std::string tillFolder;
-  std::string machineNo;  // Big5; empty when MCH_NO.TXT cannot be read
-  std::string client;     // the database client's file
-  RunSettings settings;   // [run] of httpset.ini, in force
+  std::string machineNo;      // Big5; empty when MCH_NO.TXT cannot be read
+  std::string client;         // the database client's file
+  RunSettings settings;       // [run] of httpset.ini, in force
   std::string settingsError;  // why [run] cannot be read; empty when it can
   std::vector<PendingTable> tables;
   std::string lastRun;  // status.json as written; empty when none

@@ -91,7 +91,7 @@ void UploadEngine::run() {
   try {
     BatchList.clear();
     host.addProgressLine(text::B5("位置: ") + http.Host + text::B5("  資料庫: ") + http.DataName +
-                  " ....!");
+                         " ....!");
     host.setCaption(text::B5("機號:") + MachineNo + "______" + stamp() + "  Ver: 2018-03-15");
     host.addProgressLine(text::B5("機號:[") + MachineNo + text::B5("]倉庫代號比對(連線)中..!"));
     host.show(text::B5("機號:") + MachineNo);

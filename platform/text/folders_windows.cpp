@@ -14,8 +14,8 @@ std::string executableFolder() {
 
 bool isAbsolutePath(std::string_view path) {
   auto separator = [](char c) { return c == '\\' || c == '/'; };
-  bool drive = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') ||
-                                    (path[0] >= 'a' && path[0] <= 'z')) &&
+  bool drive = path.size() >= 3 &&
+               ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
                path[1] == ':' && separator(path[2]);
   return drive || (!path.empty() && separator(path[0]));
 }

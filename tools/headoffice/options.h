@@ -31,8 +31,8 @@ struct SimOptions {
   std::string user = "SYSDBA", password = "quietbell";      // the service's credentials
   std::string dbUser = "SYSDBA", dbPassword = "quietbell";  // the database login
   std::string recordDir;
-  std::string tlsCert, tlsKey;  // PEM files: serve HTTPS instead of HTTP
-  bool tls12Only = false;       // as a head office whose server knows no TLS 1.3
+  std::string tlsCert, tlsKey;         // PEM files: serve HTTPS instead of HTTP
+  bool tls12Only = false;              // as a head office whose server knows no TLS 1.3
   std::chrono::milliseconds delay{0};  // before every reply
   EndpointFaults query, script;
   int noSuccess = 0;    // script replies without "success", batch not run
