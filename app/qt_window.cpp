@@ -153,7 +153,7 @@ void QtWindow::buildForm() {
   if (trayAvailable_) trayIcon->show();
   trayAnimation_ = new QTimer(this);
   connect(trayAnimation_, &QTimer::timeout, this,
-          [this] { setTrayPicture((trayPicture + 1) % 8); });
+          [this] { setTrayPicture((trayPicture_ + 1) % 8); });
 }
 
 namespace {
@@ -231,7 +231,7 @@ void QtWindow::showEvent(QShowEvent* event) {
 }
 
 void QtWindow::setTrayPicture(int step) {
-  trayPicture = step;
+  trayPicture_ = step;
   trayIcon->setIcon(trayPictureOf(step));
 }
 

@@ -47,7 +47,6 @@ class QtWindow : public QWidget, public WindowView {
   QTimer* uploadTimer;
   QSystemTrayIcon* trayIcon;
   QMenu* trayMenu;
-  int trayPicture = -1;  // -1: the picture before the window is first shown
 
   // WindowView.
   void onWindowThread(const std::function<void()>& f) override;
@@ -85,6 +84,7 @@ class QtWindow : public QWidget, public WindowView {
   void setTrayPicture(int step);
 
   const bool trayAvailable_;
+  int trayPicture_ = -1;  // -1: the picture before the window is first shown
   TillWindow* window_ = nullptr;
   QTimer* trayAnimation_;
 };

@@ -2,7 +2,6 @@
 
 #include <type_traits>
 
-#include "platform/stop/stop.h"
 #include "upload/start_up.h"
 
 namespace tavrix {

@@ -188,10 +188,7 @@ Win32Window::Win32Window() : thread_(GetCurrentThreadId()) {
 
 Win32Window::~Win32Window() {
   if (trayShown_) {
-    NOTIFYICONDATAW tray = {};
-    tray.cbSize = sizeof tray;
-    tray.hWnd = window_;
-    tray.uID = 1;
+    NOTIFYICONDATAW tray = trayIcon();
     Shell_NotifyIconW(NIM_DELETE, &tray);
   }
   DestroyWindow(window_);
@@ -271,11 +268,16 @@ void Win32Window::buildForm() {
   add(PROGRESS_CLASSW, L"", 0, 0, 365, 600, 17, formFont_);
 }
 
-void Win32Window::addTrayIcon() {
+NOTIFYICONDATAW Win32Window::trayIcon() const {
   NOTIFYICONDATAW tray = {};
   tray.cbSize = sizeof tray;
   tray.hWnd = window_;
   tray.uID = 1;
+  return tray;
+}
+
+void Win32Window::addTrayIcon() {
+  NOTIFYICONDATAW tray = trayIcon();
   tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   tray.uCallbackMessage = kTrayMessage;
   tray.hIcon = trayPictures_[trayPicture_ + 1];
@@ -286,10 +288,7 @@ void Win32Window::addTrayIcon() {
 void Win32Window::setTrayPicture(int step) {
   trayPicture_ = step;
   if (!trayShown_) return;
-  NOTIFYICONDATAW tray = {};
-  tray.cbSize = sizeof tray;
-  tray.hWnd = window_;
-  tray.uID = 1;
+  NOTIFYICONDATAW tray = trayIcon();
   tray.uFlags = NIF_ICON;
   tray.hIcon = trayPictures_[step + 1];
   Shell_NotifyIconW(NIM_MODIFY, &tray);

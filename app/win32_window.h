@@ -5,6 +5,8 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <string>
 
@@ -60,6 +62,7 @@ class Win32Window : public WindowView {
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
   void buildForm();
+  NOTIFYICONDATAW trayIcon() const;  // our one icon, nothing to change yet
   void addTrayIcon();
   void setTrayPicture(int step);
   void showTrayMenu();

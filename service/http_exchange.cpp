@@ -63,7 +63,8 @@ std::string tlsFailure(SSL* ssl, const beast::error_code& ec, const RequestUrl& 
 // office, offered again on the next connection (every request is a fresh
 // connection: resuming saves the full handshake).
 struct HttpClient::Tls {
-  explicit Tls(const std::string& caFile) : context(ssl::context::tls_client) {
+  explicit Tls(const std::string& authorities)
+      : context(ssl::context::tls_client), caFile(authorities) {
     SSL_CTX_set_min_proto_version(context.native_handle(), TLS1_2_VERSION);
     // The sessions are kept here, one a head office, not in OpenSSL's cache.
     SSL_CTX_set_session_cache_mode(context.native_handle(),
@@ -82,7 +83,8 @@ struct HttpClient::Tls {
     for (auto& [where, session] : sessions) SSL_SESSION_free(session);
   }
   ssl::context context;
-  std::string failure;  // why no connection can be verified
+  const std::string caFile;  // empty: the system's authorities
+  std::string failure;       // why no connection can be verified
   std::map<std::string, SSL_SESSION*> sessions;
 };
 
@@ -93,8 +95,7 @@ namespace {
 // is verified against the client's authorities and its name.
 class Connection {
  public:
-  Connection(const RequestUrl& url, std::chrono::milliseconds timeout, HttpClient::Tls* tls,
-             const std::string& caFile)
+  Connection(const RequestUrl& url, std::chrono::milliseconds timeout, HttpClient::Tls* tls)
       : timeout_(timeout), tls_(tls) {
     auto port = portNumber(url);
     if (!port) throw HttpFailure("port \"" + url.portText + "\" is not a number");
@@ -119,7 +120,7 @@ class Connection {
       // held back until the first is acknowledged, the request would wait
       // for a delayed acknowledgement (40 ms a request with TLS 1.2).
       lowest().socket().set_option(tcp::no_delay(true), ec);
-      handshake(url, *port, caFile);
+      handshake(url, *port);
     }
   }
 
@@ -173,7 +174,7 @@ class Connection {
   }
 
  private:
-  void handshake(const RequestUrl& url, uint16_t port, const std::string& caFile) {
+  void handshake(const RequestUrl& url, uint16_t port) {
     SSL* ssl = secure_->native_handle();
     where_ = url.host + ":" + std::to_string(port);
     beast::error_code ec;
@@ -191,7 +192,7 @@ class Connection {
     secure_->async_handshake(ssl::stream_base::client, [&](beast::error_code e) { ec = e; });
     run();
     if (ec == beast::error::timeout) throw HttpFailure("TLS handshake: " + describe(ec));
-    if (ec) throw HttpFailure(tlsFailure(ssl, ec, url, port, caFile));
+    if (ec) throw HttpFailure(tlsFailure(ssl, ec, url, port, tls_->caFile));
   }
 
   beast::tcp_stream& lowest() { return secure_ ? secure_->next_layer() : *plain_; }
@@ -318,7 +319,7 @@ HttpReply HttpClient::exchange(const RequestUrl& url, const std::string& content
                                const std::string& body) {
   stop::checkpoint();
   if (url.tls && !tls_) tls_ = std::make_shared<Tls>(caFile_);
-  Connection connection(url, limits.timeout, url.tls ? tls_.get() : nullptr, caFile_);
+  Connection connection(url, limits.timeout, url.tls ? tls_.get() : nullptr);
   connection.write(requestHead(url, contentType, body.size(), cookies_.header(url)), body);
   HttpReply reply = readReply([&](char* b, size_t n) { return connection.readSome(b, n); }, limits);
   connection.keepSession();
