@@ -151,10 +151,10 @@ void buildBatch(UploadEngine& e, const SaleKind& kind, Sale& sale) {
 
 // Exactly one header and as many lines as were sent; both queries always go.
 bool verify(UploadEngine& e, const SaleKind& kind, const Sale& sale, std::string& failure) {
-  e.http.OpenRemote(e.ClientDataSet1, expand(kind.verifyHeader, sale));
-  int headers = e.ClientDataSet1.recordCount();
-  e.http.OpenRemote(e.ClientDataSet1, expand(kind.verifyLines, sale));
-  int lines = e.ClientDataSet1.recordCount();
+  e.http.OpenRemote(e.remoteResult, expand(kind.verifyHeader, sale));
+  int headers = e.remoteResult.recordCount();
+  e.http.OpenRemote(e.remoteResult, expand(kind.verifyLines, sale));
+  int lines = e.remoteResult.recordCount();
   if (headers != 1) failure = heldOfSent(headers, 1) + " (headers)";
   if (static_cast<size_t>(lines) != sale.lines)
     failure = heldOfSent(lines, static_cast<int>(sale.lines)) + " (lines)";

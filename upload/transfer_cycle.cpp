@@ -60,10 +60,10 @@ void transferRecords(UploadEngine& e, const RecordKind& kind) {
       ++attempts;
       continue;
     }
-    e.http.OpenRemote(e.ClientDataSet1, expand(kind.verification, key));
+    e.http.OpenRemote(e.remoteResult, expand(kind.verification, key));
     int sent = e.CDS_PointMaster.recordCount();
-    if (e.ClientDataSet1.recordCount() != sent) {
-      failure = heldOfSent(e.ClientDataSet1.recordCount(), sent);
+    if (e.remoteResult.recordCount() != sent) {
+      failure = heldOfSent(e.remoteResult.recordCount(), sent);
       ++attempts;
       continue;
     }

@@ -96,11 +96,11 @@ void UploadEngine::run() {
     host.addProgressLine(text::B5("機號:[") + MachineNo + text::B5("]倉庫代號比對(連線)中..!"));
     host.show(text::B5("機號:") + MachineNo);
 
-    http.OpenRemote(ClientDataSet1,
+    http.OpenRemote(remoteResult,
                     expand("SELECT MCH_NO,STOCK_ID,STORE_ID FROM MCH_ITEM WHERE MCH_NO = '{no}'",
                            [&](std::string_view) { return MachineNo; }));
-    StockId = ClientDataSet1.field(1).asString();
-    StoreId = ClientDataSet1.field(2).asString();
+    StockId = remoteResult.field(1).asString();
+    StoreId = remoteResult.field(2).asString();
     host.show(text::B5("倉庫代號") + StockId);
     host.addProgressLine(text::B5("倉庫代號:") + StockId + text::B5("....(連線)ok"));
 
@@ -203,11 +203,11 @@ void UploadEngine::openLocal(localdb::SqlQuery& query, const std::string& statem
 }
 
 void UploadEngine::runLocal(const std::string& statement) {
-  SQLQuery1.close();
-  SQLQuery1.sql().clear();
-  SQLQuery1.sql().add(statement);
+  localStatement.close();
+  localStatement.sql().clear();
+  localStatement.sql().add(statement);
   try {
-    SQLQuery1.execute();
+    localStatement.execute();
   } catch (const localdb::DatabaseError& e) {
     throw inStatement(e, statement);
   }

@@ -34,7 +34,8 @@ class UploadEngine {
   void run();
 
   // Local statements, in the till program's rhythm: a query is closed, given
-  // its text and opened; SQLQuery1 is closed, cleared, given one line and run.
+  // its text and opened; localStatement is closed, cleared, given one line
+  // and run.
   // A stop asked for from outside ends the run before a query, never before a
   // mark: the marks of one record all go, or none.
   static void openLocal(localdb::SqlQuery& query, const std::string& statement);
@@ -76,8 +77,9 @@ class UploadEngine {
   localdb::SqlConnection SQLCon_Loc;
   localdb::SqlQuery SQL_DataMain{SQLCon_Loc}, SQL_DataMast{SQLCon_Loc}, SQL_DataPoint{SQLCon_Loc},
       SQL_GROUP{SQLCon_Loc}, SQL_Product{SQLCon_Loc}, SQL_LOC_TYPE{SQLCon_Loc};
-  localdb::SqlStatement SQLQuery1{SQLCon_Loc};
-  dataset::DataSet CDS_PosMaster, CDS_PosSub, CDS_PointMaster, ClientDataSet1;
+  localdb::SqlStatement localStatement{SQLCon_Loc};  // marks and other one-line statements
+  dataset::DataSet CDS_PosMaster, CDS_PosSub, CDS_PointMaster;
+  dataset::DataSet remoteResult;  // the head office's answer: machine check, verification
 
   RunLog runLog;
 
