@@ -71,6 +71,10 @@ void HeadOfficeService::readSettings() {
   if (!text::sameText(scheme, "http") && !text::sameText(scheme, "https"))
     throw GeneralError("httpset.ini: scheme must be \"http\" or \"https\", not \"" + scheme + "\"");
   bool tls = text::sameText(scheme, "https");
+  // Over TLS a fresh connection costs a handshake as well: kept by default.
+  std::string keepAlive = ini.value("set", "keep_alive", tls ? "1" : "0");
+  if (keepAlive != "0" && keepAlive != "1")
+    throw GeneralError("httpset.ini: keep_alive must be 0 or 1, not \"" + keepAlive + "\"");
   std::string caFile = ini.value("set", "ca_file", "");
   if (!caFile.empty() && !text::isAbsolutePath(caFile)) caFile = settingsFolder_ + caFile;
   Host = ini.value("set", "host", "127.0.0.1");
@@ -90,6 +94,7 @@ void HeadOfficeService::readSettings() {
   ScriptURL = url("/sql_scripts.php?db=");
 
   httpClient.limits = HttpLimits{};
+  httpClient.keepAlive = keepAlive == "1";
   httpClient.trustAuthorities(caFile);
   created_ = true;
 }

@@ -24,9 +24,10 @@ class HeadOfficeService {
   // Reads httpset.ini (section "set") and builds the three URLs: "http://",
   // or "https://" with scheme=https (port 443 when there is no port key, the
   // authorities of ca_file, relative to the settings folder, or else the
-  // system's). Until it has run the client is not created: nothing may use
-  // it. Raises GeneralError for a scheme that is neither, leaving the client
-  // as it was.
+  // system's); keep_alive=1 (the default with https) reuses the connection.
+  // Until it has run the client is not created: nothing may use it. Raises
+  // GeneralError for a scheme or keep_alive it does not know, leaving the
+  // client as it was.
   void readSettings();
   bool created() const { return created_; }
 

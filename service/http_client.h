@@ -1,6 +1,6 @@
-// The HTTP client of the service requests: one POST, a fresh connection per
-// request (inside verified TLS for "https" URLs), redirects and cookies, and
-// a reply read with hard limits.
+// The HTTP client of the service requests: one POST, on a fresh connection or
+// (keepAlive) on the one the last reply left open, inside verified TLS for
+// "https" URLs; redirects and cookies, and a reply read with hard limits.
 #pragma once
 
 #include <chrono>
@@ -40,6 +40,9 @@ struct HttpReply {
   std::string location;
   std::vector<std::string> setCookies;  // Set-Cookie and Set-Cookie2 values
   std::string body;                     // empty for a redirect
+  // The reply ended where its own length said and the server keeps the
+  // connection open: another request may follow on it.
+  bool reusable = false;
 };
 
 // Reads one reply from `readSome` (bytes into the buffer, 0 at the end of the
@@ -50,7 +53,13 @@ HttpReply readReply(const ReadSome& readSome, const HttpLimits& limits);
 
 class HttpClient {
  public:
+  HttpClient();
+  ~HttpClient();
+
   HttpLimits limits;
+  // Send the next request over the connection the last reply left open, when
+  // the server allowed it. Off: a fresh connection for every request.
+  bool keepAlive = false;
 
   // The certificate authorities "https" URLs trust: a PEM file, or the
   // system's own when empty. Verification is never off.
@@ -61,11 +70,15 @@ class HttpClient {
   // HttpFailure for everything else.
   std::string post(const std::string& url, const std::string& contentType, const std::string& body);
 
+  // Closes the connection kept for a next request, if any.
+  void closeConnection();
+
   const CookieJar& cookies() const { return cookies_; }
 
   // The TLS context and the sessions to resume, made with the first "https"
-  // request (OpenSSL stays inside the exchange).
+  // request, and one connection (OpenSSL and Asio stay inside the exchange).
   struct Tls;
+  class Connection;
 
  private:
   HttpReply exchange(const RequestUrl& url, const std::string& contentType,
@@ -74,6 +87,8 @@ class HttpClient {
   CookieJar cookies_;
   std::shared_ptr<Tls> tls_;
   std::string caFile_;
+  std::unique_ptr<Connection> kept_;  // closed before the TLS context it uses
+  std::string keptFor_;               // the scheme, host and port it goes to
 };
 
 }  // namespace tavrix

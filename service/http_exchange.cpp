@@ -60,8 +60,8 @@ std::string tlsFailure(SSL* ssl, const beast::error_code& ec, const RequestUrl& 
 }  // namespace
 
 // The client's TLS context, made once, and the last session of each head
-// office, offered again on the next connection (every request is a fresh
-// connection: resuming saves the full handshake).
+// office, offered again on the next fresh connection: resuming saves the full
+// handshake.
 struct HttpClient::Tls {
   explicit Tls(const std::string& authorities)
       : context(ssl::context::tls_client), caFile(authorities) {
@@ -88,15 +88,13 @@ struct HttpClient::Tls {
   std::map<std::string, SSL_SESSION*> sessions;
 };
 
-namespace {
-
 // One connection, driven synchronously: every operation runs the private
 // io_context until it finishes or its deadline passes. Over TLS, the server
 // is verified against the client's authorities and its name.
-class Connection {
+class HttpClient::Connection {
  public:
-  Connection(const RequestUrl& url, std::chrono::milliseconds timeout, HttpClient::Tls* tls)
-      : timeout_(timeout), tls_(tls) {
+  Connection(const RequestUrl& url, const HttpLimits& limits, HttpClient::Tls* tls)
+      : limits_(limits), tls_(tls) {
     auto port = portNumber(url);
     if (!port) throw HttpFailure("port \"" + url.portText + "\" is not a number");
     if (tls_) {
@@ -109,26 +107,32 @@ class Connection {
     beast::error_code ec;
     auto endpoints = resolver.resolve(url.host, std::to_string(*port), ec);
     if (ec) throw HttpFailure("cannot resolve \"" + url.host + "\": " + ec.message());
-    lowest().expires_after(timeout_);
+    lowest().expires_after(limits_.timeout);
     lowest().async_connect(endpoints, [&](beast::error_code e, const tcp::endpoint&) { ec = e; });
     run();
     if (ec)
       throw HttpFailure("cannot connect to " + url.host + ":" + std::to_string(*port) + ": " +
                         describe(ec));
-    if (tls_) {
-      // TLS writes its handshake's last message and the request separately:
-      // held back until the first is acknowledged, the request would wait
-      // for a delayed acknowledgement (40 ms a request with TLS 1.2).
-      lowest().socket().set_option(tcp::no_delay(true), ec);
-      handshake(url, *port);
-    }
+    // Every message goes in one write; one held back for an acknowledgement
+    // would wait for a delayed one (40 ms, or a round trip on a real link).
+    lowest().socket().set_option(tcp::no_delay(true), ec);
+    if (tls_) handshake(url, *port);
+  }
+
+  ~Connection() {
+    // Closed as finished: OpenSSL would otherwise take the close for a broken
+    // connection and spoil the session.
+    if (secure_ && finished_)
+      SSL_set_shutdown(secure_->native_handle(), SSL_SENT_SHUTDOWN | SSL_RECEIVED_SHUTDOWN);
   }
 
   // The head and the body in one gathered write: no copy of a big body, and
   // no small last segment left waiting for an acknowledgement.
   void write(const std::string& head, const std::string& body) {
+    finished_ = closedByServer_ = false;
+    received_ = 0;
     beast::error_code ec;
-    lowest().expires_after(timeout_);
+    lowest().expires_after(limits_.timeout);
     std::array<asio::const_buffer, 2> buffers = {asio::buffer(head), asio::buffer(body)};
     auto done = [&](beast::error_code e, size_t) { ec = e; };
     if (secure_)
@@ -136,13 +140,13 @@ class Connection {
     else
       asio::async_write(*plain_, buffers, done);
     run();
-    if (ec) throw HttpFailure("cannot send the request: " + describe(ec));
+    if (ec) throw failure("cannot send the request: ", ec);
   }
 
   size_t readSome(char* buffer, size_t size) {
     beast::error_code ec;
     size_t got = 0;
-    lowest().expires_after(timeout_);
+    lowest().expires_after(limits_.timeout);
     auto done = [&](beast::error_code e, size_t n) {
       ec = e;
       got = n;
@@ -152,26 +156,46 @@ class Connection {
     else
       plain_->async_read_some(asio::buffer(buffer, size), done);
     run();
+    received_ += got;
     // A server that closes without TLS's closing message ends the reply as a
     // plain close does; the reply's own length says whether it is whole.
-    if (ec == asio::error::eof || ec == ssl::error::stream_truncated) return 0;
-    if (ec) throw HttpFailure("reading the reply: " + describe(ec));
+    if (ec == asio::error::eof || ec == ssl::error::stream_truncated) {
+      closedByServer_ = true;
+      return 0;
+    }
+    if (ec) throw failure("reading the reply: ", ec);
     return got;
   }
 
-  // The session to offer the same head office next time, once the reply is
-  // whole. The connection then counts as shut down: OpenSSL would otherwise
-  // take the close for a broken one and spoil the session.
-  void keepSession() {
+  // The reply is whole: the session to offer the same head office on its
+  // next fresh connection.
+  void finish() {
+    finished_ = true;
     if (!secure_) return;
-    SSL* ssl = secure_->native_handle();
-    SSL_set_shutdown(ssl, SSL_SENT_SHUTDOWN | SSL_RECEIVED_SHUTDOWN);
-    SSL_SESSION* session = SSL_get1_session(ssl);
+    SSL_SESSION* session = SSL_get1_session(secure_->native_handle());
     if (!session) return;
     SSL_SESSION*& kept = tls_->sessions[where_];
     if (kept) SSL_SESSION_free(kept);
     kept = session;
   }
+
+  // Between requests nothing may arrive: anything to read (a close, a reset,
+  // stray bytes) means the server has given the connection up.
+  bool idleAndOpen() {
+    if (secure_ && SSL_has_pending(secure_->native_handle())) return false;
+    tcp::socket& socket = lowest().socket();
+    beast::error_code ec;
+    socket.non_blocking(true, ec);
+    char byte;
+    socket.receive(asio::buffer(&byte, 1), tcp::socket::message_peek, ec);
+    bool open = ec == asio::error::would_block;
+    socket.non_blocking(false, ec);
+    return open;
+  }
+
+  // The request found the connection closed before any of the reply came:
+  // the server may have closed it just as the request went.
+  bool closedBeforeReply() const { return closedByServer_ && received_ == 0; }
 
  private:
   void handshake(const RequestUrl& url, uint16_t port) {
@@ -188,7 +212,7 @@ class Connection {
     if (auto kept = tls_->sessions.find(where_); kept != tls_->sessions.end())
       SSL_set_session(ssl, kept->second);
     ec = {};
-    lowest().expires_after(timeout_);
+    lowest().expires_after(limits_.timeout);
     secure_->async_handshake(ssl::stream_base::client, [&](beast::error_code e) { ec = e; });
     run();
     if (ec == beast::error::timeout) throw HttpFailure("TLS handshake: " + describe(ec));
@@ -210,19 +234,33 @@ class Connection {
       }
     }
   }
+
+  HttpFailure failure(const char* what, const beast::error_code& ec) {
+    if (ec == asio::error::connection_reset || ec == asio::error::broken_pipe ||
+        ec == asio::error::connection_aborted || ec == asio::error::eof ||
+        ec == ssl::error::stream_truncated)
+      closedByServer_ = true;
+    return HttpFailure(what + describe(ec));
+  }
+
   std::string describe(const beast::error_code& ec) const {
     if (ec == beast::error::timeout)
-      return "no answer within " + std::to_string(timeout_.count()) + " ms";
+      return "no answer within " + std::to_string(limits_.timeout.count()) + " ms";
     return ec.message();
   }
 
   asio::io_context ioc_;
   std::optional<beast::tcp_stream> plain_;
   std::optional<ssl::stream<beast::tcp_stream>> secure_;
-  std::chrono::milliseconds timeout_;
+  const HttpLimits& limits_;
   HttpClient::Tls* tls_;
   std::string where_;
+  bool finished_ = false;        // the last reply was read whole
+  bool closedByServer_ = false;  // a read or write met the server's close
+  size_t received_ = 0;          // bytes of the reply under way
 };
+
+namespace {
 
 size_t hexDigits(std::uint64_t n) {
   size_t d = 1;
@@ -306,24 +344,55 @@ HttpReply readReply(const ReadSome& readSome, const HttpLimits& limits) {
     parser.eager(true);
     advance(parser, [&] { return parser.is_done(); });
     reply.body = std::move(parser.get().body());
+    reply.reusable = parser.keep_alive() && buffer.size() == 0 && !ended;
     return reply;
   }
 }
 
+HttpClient::HttpClient() = default;
+HttpClient::~HttpClient() = default;
+
 void HttpClient::trustAuthorities(const std::string& caFile) {
   caFile_ = caFile;
+  kept_.reset();
   tls_.reset();
+}
+
+void HttpClient::closeConnection() {
+  kept_.reset();
 }
 
 HttpReply HttpClient::exchange(const RequestUrl& url, const std::string& contentType,
                                const std::string& body) {
   stop::checkpoint();
   if (url.tls && !tls_) tls_ = std::make_shared<Tls>(caFile_);
-  Connection connection(url, limits.timeout, url.tls ? tls_.get() : nullptr);
-  connection.write(requestHead(url, contentType, body.size(), cookies_.header(url)), body);
-  HttpReply reply = readReply([&](char* b, size_t n) { return connection.readSome(b, n); }, limits);
-  connection.keepSession();
-  return reply;
+  std::string where = (url.tls ? "https://" : "http://") + url.host + ":" + url.portText;
+  std::unique_ptr<Connection> connection = std::move(kept_);
+  if (connection && (keptFor_ != where || !connection->idleAndOpen())) connection.reset();
+  bool reused = connection != nullptr;
+  std::string head = requestHead(url, contentType, body.size(), cookies_.header(url));
+  for (;;) {
+    if (!connection)
+      connection = std::make_unique<Connection>(url, limits, url.tls ? tls_.get() : nullptr);
+    try {
+      connection->write(head, body);
+      HttpReply reply =
+          readReply([&](char* b, size_t n) { return connection->readSome(b, n); }, limits);
+      connection->finish();
+      if (keepAlive && reply.reusable) {
+        kept_ = std::move(connection);
+        keptFor_ = where;
+      }
+      return reply;
+    } catch (const HttpFailure&) {
+      // A kept connection that the server closed as the request went: once
+      // more on a fresh one, never more (a query reads, a batch deletes what
+      // it inserts, so the repeat is harmless).
+      if (!reused || !connection->closedBeforeReply()) throw;
+      reused = false;
+      connection.reset();
+    }
+  }
 }
 
 }  // namespace tavrix

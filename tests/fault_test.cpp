@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <sstream>
 #include <thread>
 
 #include "tests/support/upload_rig.h"
@@ -65,6 +67,40 @@ TEST(Faults, AReplyLostAfterTheBatchRanNeverDoublesARecord) {
     runs(rig, 3);
     EXPECT_NE(rig.sim.output().find(" lost"), std::string::npos) << rig.sim.output();
     expectDelivered(rig, c.tables);
+  }
+}
+
+// How many requests each connection carried, from the simulator's lines.
+std::map<int, int> requestsByConnection(const std::string& simOutput) {
+  std::map<int, int> counts;
+  std::istringstream lines(simOutput);
+  for (std::string line; std::getline(lines, line);)
+    if (size_t at = line.rfind("[connection "); line[0] == '#' && at != std::string::npos)
+      ++counts[std::stoi(line.substr(at + 12))];
+  return counts;
+}
+
+TEST(Faults, KeptConnectionsCarryEveryRecordOnceWhateverTheHeadOfficeDoes) {
+  for (std::string closing : {"", "--no-keep-alive", "--close-after"}) {
+    std::vector<std::string> options;
+    if (!closing.empty()) options.push_back(closing);
+    if (closing == "--close-after") options.push_back("2");
+    UploadRig rig(options);
+    rig.folder.write("httpset.ini", rig.sim.httpsetIni() + "keep_alive=1\r\n");
+    rig.http.readSettings();
+    rig.local(kSale + kPoints + kDeletions);
+    runs(rig, 2);
+    expectDelivered(rig, {{"LOC_MAIN", "POS_MASTER"},
+                          {"LOC_MAST", "POS_SUB"},
+                          {"POINT_MASTER", "POINT_MASTER"},
+                          {"LOC_DELE", "POS_DELE"}});
+    auto counts = requestsByConnection(rig.sim.output());
+    int most = 0;
+    for (auto [connection, requests] : counts) most = std::max(most, requests);
+    if (closing.empty())
+      EXPECT_EQ(counts.size(), 2u) << rig.sim.output();  // one a run
+    else
+      EXPECT_EQ(most, closing == "--close-after" ? 2 : 1) << rig.sim.output();
   }
 }
 

@@ -80,6 +80,17 @@ TEST(ServiceSettings, HttpsIsOptInWithPort443AndAnyOtherSchemeIsAnError) {
             "httpset.ini: scheme must be \"http\" or \"https\", not \"ftp\"");
 }
 
+TEST(ServiceSettings, KeepAliveFollowsTheSchemeUnlessSetAndTakesOnlyZeroOrOne) {
+  EXPECT_FALSE(ServiceUnderTest().http.httpClient.keepAlive);
+  EXPECT_TRUE(ServiceUnderTest("[set]\nscheme=https\n").http.httpClient.keepAlive);
+  EXPECT_TRUE(ServiceUnderTest("[set]\nkeep_alive=1\n").http.httpClient.keepAlive);
+  EXPECT_FALSE(ServiceUnderTest("[set]\nscheme=https\nkeep_alive=0\n").http.httpClient.keepAlive);
+  ServiceUnderTest bad;
+  bad.folder.write("httpset.ini", "[set]\nkeep_alive=yes\n");
+  EXPECT_EQ(testing::errorOf([&] { bad.http.readSettings(); }),
+            "httpset.ini: keep_alive must be 0 or 1, not \"yes\"");
+}
+
 TEST(Url, EncodesByteByByte) {
   EXPECT_EQ(URLEncode("a b=c"), "a%20b%3Dc");
   EXPECT_EQ(URLEncode("?db=X&ip=1.2.3.4"), "?db%3DX&ip%3D1.2.3.4");

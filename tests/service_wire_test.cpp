@@ -2,6 +2,8 @@
 // here by hand for the same settings and clock.
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "platform/errors.h"
 #include "tests/support/raw_server.h"
 #include "tests/support/service_fixture.h"
@@ -156,6 +158,49 @@ TEST(Wire, TwoOperationsOpenTwoConnectionsEachWithItsOwnBoundary) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_NE(requests[0].find("boundary=--------031518123456789\r\n"), std::string::npos);
   EXPECT_NE(requests[1].find("boundary=--------031518123456790\r\n"), std::string::npos);
+}
+
+TEST(Wire, KeptAliveTheSameRequestsGoOverOneConnection) {
+  std::mutex mutex;
+  std::vector<int> connectionOf;  // of each request
+  RawServer server([&](RawConnection& c, int index) {
+    while (!c.readRequest().empty()) {
+      std::lock_guard lock(mutex);
+      connectionOf.push_back(index);
+      c.send(RawServer::reply(kPacket));
+    }
+  });
+  for (const char* keep : {"0", "1"}) {
+    ServiceUnderTest s(ini(server.port(), std::string("keep_alive=") + keep + "\r\n"));
+    dataset::DataSet ds;
+    s.http.OpenRemote(ds, "select 1");
+    s.http.ExecRemoteSQL({"A"});
+    s.http.OpenRemote(ds, "select 2");
+  }
+  auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 6u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(requests[i], requests[i + 3]);
+  std::lock_guard lock(mutex);
+  EXPECT_EQ(connectionOf, (std::vector<int>{0, 1, 2, 3, 3, 3}));
+}
+
+TEST(Wire, AKeptConnectionClosedAsTheRequestWentIsTriedOnceMoreOnAFreshOne) {
+  // The first connection answers one request and closes at the next; every
+  // later one closes at its first.
+  RawServer server([](RawConnection& c, int index) {
+    c.readRequest();
+    if (index > 0) return;
+    c.send(RawServer::reply("success"));
+    c.readRequest();
+  });
+  ServiceUnderTest s(ini(server.port(), "keep_alive=1\r\n"));
+  EXPECT_TRUE(s.http.ExecRemoteSQL({"A"}));
+  // Sent again once on a fresh connection; that one failing too is a failure.
+  EXPECT_FALSE(s.http.ExecRemoteSQL({"B"}));
+  auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[1], requests[2]);
+  EXPECT_EQ(s.http.LastMessage, "Connection problem!\r\n");
 }
 
 // The default settings and an empty port both reach port 80, and "port=8080"

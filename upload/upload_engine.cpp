@@ -138,6 +138,7 @@ void UploadEngine::run() {
 }
 
 void UploadEngine::runEnded(const char* result, const std::string& reason) {
+  http.httpClient.closeConnection();  // nothing held open between runs
   lastRun.ended = isoTime(clock.now());
   lastRun.result = result;
   lastRun.reason = text::big5ToUtf8(reason);

@@ -72,6 +72,11 @@ Faults, for tests and demos:
   --no-success N        answer the next N scripts without "success" (not run)
   --fake-success N      answer the next N scripts with "success" but run nothing
   --chunked             send every reply in chunked transfer coding
+  --no-keep-alive       close every connection after its reply, announced
+                        ("Connection: close"), as PHP's built-in server does
+                        (by default a connection is kept when the client asks)
+  --close-after N       close a kept connection after its Nth reply, without
+                        saying so: the client finds it gone at its next request
   EP is "query" or "script".
   --help                this text
 )";
@@ -140,6 +145,10 @@ SimOptions parseOptions(int argc, const char* const* argv) {
       o.tls12Only = true;
     } else if (option == "--chunked") {
       o.chunked = true;
+    } else if (option == "--no-keep-alive") {
+      o.keepAlive = false;
+    } else if (option == "--close-after") {
+      o.closeAfter = count(option, value());
     } else {
       throw UsageError("unknown option \"" + option + "\"");
     }
@@ -149,6 +158,8 @@ SimOptions parseOptions(int argc, const char* const* argv) {
   if (o.tlsCert.empty() != o.tlsKey.empty())
     throw UsageError("--tls-cert and --tls-key go together");
   if (o.tls12Only && o.tlsCert.empty()) throw UsageError("--tls12-only goes with --tls-cert");
+  if (o.closeAfter > 0 && !o.keepAlive)
+    throw UsageError("--close-after goes without --no-keep-alive");
   return o;
 }
 

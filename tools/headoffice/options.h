@@ -38,6 +38,8 @@ struct SimOptions {
   int noSuccess = 0;    // script replies without "success", batch not run
   int fakeSuccess = 0;  // script replies with "success", batch not run
   bool chunked = false;
+  bool keepAlive = true;  // keep a connection open when the client asks
+  int closeAfter = 0;     // close a kept connection after this many replies
   bool help = false;
 };
 

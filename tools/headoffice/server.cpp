@@ -1,6 +1,6 @@
 // One thread, one coroutine per connection: read a request, decide the reply
-// (or the fault), write it, close. Connections are never kept alive, like the
-// clients' own.
+// (or the fault), write it, and read the next one while the client keeps the
+// connection.
 #include <utility>  // before Asio: Boost 1.74 needs std::exchange declared
 
 #include <boost/asio/co_spawn.hpp>
@@ -42,9 +42,10 @@ std::string reasonOf(unsigned status) {
   }
 }
 
-std::string serialize(const SimReply& reply, const std::string& location, bool chunked) {
-  std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reasonOf(reply.status) +
-                     "\r\nContent-Type: text/html\r\nConnection: close\r\n";
+std::string serialize(const SimReply& reply, const std::string& location, bool chunked, bool keep) {
+  std::string head =
+      "HTTP/1.1 " + std::to_string(reply.status) + " " + reasonOf(reply.status) +
+      "\r\nContent-Type: text/html\r\nConnection: " + (keep ? "keep-alive" : "close") + "\r\n";
   if (!location.empty()) head += "Location: " + location + "\r\n";
   if (!chunked)
     return head + "Content-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n" + reply.body;
@@ -63,9 +64,10 @@ class Server {
   Server(const SimOptions& options, HeadOffice& office) : options_(options), office_(office) {}
 
   asio::awaitable<void> session(tcp::socket socket) {
+    int connection = ++connections_;
     if (!tls_) {
       beast::tcp_stream stream(std::move(socket));
-      co_await serve(stream);
+      co_await serveConnection(stream, connection);
       co_return;
     }
     ssl::stream<beast::tcp_stream> stream(beast::tcp_stream(std::move(socket)), *tls_);
@@ -78,7 +80,7 @@ class Server {
       std::fflush(stdout);
       co_return;
     }
-    co_await serve(stream);
+    co_await serveConnection(stream, connection);
     // Closed as finished: the session stays good for the client to resume.
     SSL_set_shutdown(stream.native_handle(), SSL_SENT_SHUTDOWN | SSL_RECEIVED_SHUTDOWN);
   }
@@ -98,20 +100,31 @@ class Server {
   }
 
  private:
-  // One request and its reply (or fault), on a plain or TLS stream.
+  // Requests and their replies until either side ends the connection.
   template <class Stream>
-  asio::awaitable<void> serve(Stream& stream) {
-    int number = ++requests_;
-    auto started = std::chrono::steady_clock::now();
-    std::string raw;
-    SimRequest request;
+  asio::awaitable<void> serveConnection(Stream& stream, int connection) {
+    std::string pending;  // bytes read beyond the last request
+    for (int replies = 1; co_await serve(stream, connection, pending); ++replies)
+      if (faults_.closeAfter > 0 && replies >= faults_.closeAfter) break;
+    beast::error_code ec;
+    beast::get_lowest_layer(stream).socket().shutdown(tcp::socket::shutdown_both, ec);
+  }
+
+  // One request and its reply (or fault), on a plain or TLS stream. True when
+  // the connection stays open for another request.
+  template <class Stream>
+  asio::awaitable<bool> serve(Stream& stream, int connection, std::string& pending) {
+    Incoming in;
     try {
-      request = co_await readRequest(stream, raw);
+      in = co_await readRequest(stream, pending);
     } catch (const std::exception& e) {
-      log(number, "-", 0, 0, started, std::string("bad request: ") + e.what());
-      co_return;
+      log(++requests_, "-", 0, 0, in.started, connection, std::string("bad request: ") + e.what());
+      co_return false;
     }
-    record(number, "request", raw);
+    if (in.raw.empty()) co_return false;  // the client closed between requests
+    int number = ++requests_;
+    const SimRequest& request = in.request;
+    record(number, "request", in.raw);
 
     Endpoint endpoint = endpointOf(request.target);
     EndpointFaults* faults = endpoint == Endpoint::Query    ? &faults_.query
@@ -146,8 +159,10 @@ class Server {
         fault = "lost";
       }
     }
-    std::string bytes = lost ? std::string() : serialize(reply, location, options_.chunked);
-    if (!lost && faults && faults->drop > 0) {
+    bool dropped = !lost && faults && faults->drop > 0;
+    bool keep = in.keepAlive && options_.keepAlive && !lost && !dropped;
+    std::string bytes = lost ? std::string() : serialize(reply, location, options_.chunked, keep);
+    if (dropped) {
       --faults->drop;
       fault = "dropped";
       bytes.resize(bytes.size() / 2);
@@ -164,31 +179,49 @@ class Server {
       co_await asio::async_write(stream, asio::buffer(bytes),
                                  asio::redirect_error(use_awaitable, ec));
     }
-    beast::get_lowest_layer(stream).socket().shutdown(tcp::socket::shutdown_both, ec);
-    log(number, endpointName(endpoint), reply.status, bytes.size(), started, fault);
+    log(number, endpointName(endpoint), reply.status, bytes.size(), in.started, connection, fault);
+    co_return keep && !ec;
   }
 
-  // Reads one request, keeping its bytes as they came for the record.
+  struct Incoming {
+    SimRequest request;
+    bool keepAlive = false;  // the client asked to keep the connection
+    std::string raw;         // the request's bytes as they came, for the record
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+  };
+
+  // Reads one request; nothing (no raw bytes) when the client closed or went
+  // quiet before its first byte.
   template <class Stream>
-  asio::awaitable<SimRequest> readRequest(Stream& stream, std::string& raw) {
+  asio::awaitable<Incoming> readRequest(Stream& stream, std::string& pending) {
+    Incoming in;
     http::request_parser<http::string_body> parser;
     parser.body_limit(256u << 20);
     parser.eager(true);
     char buffer[65536];
-    std::string pending;
     while (!parser.is_done()) {
-      beast::get_lowest_layer(stream).expires_after(kReadTimeout);
-      size_t n = co_await stream.async_read_some(asio::buffer(buffer), use_awaitable);
-      raw.append(buffer, n);
-      pending.append(buffer, n);
       beast::error_code ec;
-      size_t used = parser.put(asio::buffer(pending), ec);
-      pending.erase(0, used);
-      if (ec && ec != http::error::need_more) throw beast::system_error(ec);
+      if (!pending.empty()) {
+        size_t used = parser.put(asio::buffer(pending), ec);
+        in.raw.append(pending, 0, used);
+        pending.erase(0, used);
+        if (ec && ec != http::error::need_more) throw beast::system_error(ec);
+        if (!ec && used > 0) continue;
+      }
+      bool nothingYet = in.raw.empty() && pending.empty();
+      beast::get_lowest_layer(stream).expires_after(kReadTimeout);
+      size_t n = co_await stream.async_read_some(asio::buffer(buffer),
+                                                 asio::redirect_error(use_awaitable, ec));
+      if (ec && nothingYet) co_return Incoming{};
+      if (ec) throw beast::system_error(ec);
+      if (nothingYet) in.started = std::chrono::steady_clock::now();
+      pending.append(buffer, n);
     }
     const auto& message = parser.get();
-    co_return SimRequest{std::string(message.target()),
-                         std::string(message[http::field::content_type]), message.body()};
+    in.keepAlive = parser.keep_alive();
+    in.request = SimRequest{std::string(message.target()),
+                            std::string(message[http::field::content_type]), message.body()};
+    co_return in;
   }
 
   void record(int number, const char* what, const std::string& bytes) {
@@ -203,13 +236,13 @@ class Server {
   }
 
   void log(int number, std::string_view endpoint, unsigned status, size_t bytes,
-           std::chrono::steady_clock::time_point started, const std::string& note) {
+           std::chrono::steady_clock::time_point started, int connection, const std::string& note) {
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                   std::chrono::steady_clock::now() - started)
                   .count();
-    std::printf("#%d %.*s %u %zu bytes %lld ms%s%s\n", number, static_cast<int>(endpoint.size()),
-                endpoint.data(), status, bytes, static_cast<long long>(ms), note.empty() ? "" : " ",
-                note.c_str());
+    std::printf("#%d %.*s %u %zu bytes %lld ms%s%s [connection %d]\n", number,
+                static_cast<int>(endpoint.size()), endpoint.data(), status, bytes,
+                static_cast<long long>(ms), note.empty() ? "" : " ", note.c_str(), connection);
     std::fflush(stdout);
   }
 
@@ -217,6 +250,7 @@ class Server {
   HeadOffice& office_;
   SimOptions faults_ = options_;  // counters that run down
   int requests_ = 0;
+  int connections_ = 0;
   std::optional<ssl::context> tls_;
 };
 
