@@ -33,12 +33,14 @@ enum : int {
   kExitItem,
 };
 
-// Big5 -> UTF-16, through code page 950 as every text of the program.
+// Big5 -> UTF-16, through code page 950 as every text of the program (and
+// the names kept whole in it).
 std::wstring wide(const std::string& big5) {
-  if (big5.empty()) return {};
-  int n = MultiByteToWideChar(950, 0, big5.data(), static_cast<int>(big5.size()), nullptr, 0);
+  std::string utf8 = text::big5ToUtf8(big5);
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(n, L'\0');
-  MultiByteToWideChar(950, 0, big5.data(), static_cast<int>(big5.size()), out.data(), n);
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
   return out;
 }
 

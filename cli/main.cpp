@@ -15,6 +15,7 @@
 #include "platform/text/folders.h"
 #include "platform/text/number_text.h"
 #include "service/head_office_service.h"
+#include "upload/program_version.h"
 #include "upload/start_up.h"
 #include "upload/till_status.h"
 #include "upload/upload_engine.h"
@@ -29,6 +30,7 @@ namespace {
 
 const char kUsage[] = R"(usage: tavrix-upload [mode] [date] [options]
        tavrix-upload --status [--json]
+       tavrix-upload --version
 
 Uploads the till's records to the head office, as the till program does.
   mode      0: records not yet transferred (default); 1: the deletion log, key
@@ -45,6 +47,8 @@ Options:
                       in force, then how the last run ended (status.json);
                       exit status 1 when the till's database cannot be read
   --json              with --status: one JSON object instead of a table
+  --version           the program's version and source revision, the TLS
+                      library, and the database client it would load
   --help              this text
 The till folder (MCH_NO.TXT, httpset.ini, Data/POS_LOC.GDB) is TAVRIX_HOME,
 or else the folder of this program. One uploader runs on a till at a time: a
@@ -125,6 +129,9 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    } else if (arg == "--version") {
+      std::fputs(versionReport("tavrix-upload").c_str(), stdout);
+      return 0;
     } else if (arg == "--auto") {
       autoRun = true;
     } else if (arg == "--status") {
@@ -159,6 +166,10 @@ int main(int argc, char** argv) {
   std::string till = text::tillFolder();
   // One uploader per till: two would send and mark the same records at once.
   lock::TillLock lock(till);
+  if (!lock.failure().empty()) {
+    std::fprintf(stderr, "tavrix-upload: %s\n", lock.failure().c_str());
+    return 1;
+  }
   if (!lock.held()) {
     std::string pid = lock.holder() > 0 ? " (process " + std::to_string(lock.holder()) + ")" : "";
     std::fprintf(stderr, "tavrix-upload: another uploader is running on this till%s\n",

@@ -75,7 +75,8 @@ void HeadOfficeService::readSettings() {
   std::string keepAlive = ini.value("set", "keep_alive", tls ? "1" : "0");
   if (keepAlive != "0" && keepAlive != "1")
     throw GeneralError("httpset.ini: keep_alive must be 0 or 1, not \"" + keepAlive + "\"");
-  std::string caFile = ini.value("set", "ca_file", "");
+  // Named in the file's own Big5; the folder's name is UTF-8.
+  std::string caFile = text::big5ToUtf8(ini.value("set", "ca_file", ""));
   if (!caFile.empty() && !text::isAbsolutePath(caFile)) caFile = settingsFolder_ + caFile;
   Host = ini.value("set", "host", "127.0.0.1");
   UserName = ini.value("set", "user_name", "SYSDBA");

@@ -51,6 +51,9 @@ struct HttpReply {
 using ReadSome = std::function<size_t(char* buffer, size_t size)>;
 HttpReply readReply(const ReadSome& readSome, const HttpLimits& limits);
 
+// The TLS library in use and its version, e.g. "OpenSSL 3.0.19 1 Jul 2025".
+std::string tlsLibrary();
+
 class HttpClient {
  public:
   HttpClient();

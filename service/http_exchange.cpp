@@ -10,6 +10,7 @@
 
 #include "platform/beast.h"
 #include "platform/stop/stop.h"
+#include "platform/text/big5.h"
 #include "platform/tls/system_trust.h"
 #include "service/http_client.h"
 
@@ -23,7 +24,8 @@ namespace {
 std::string tlsFailure(SSL* ssl, const beast::error_code& ec, const RequestUrl& url, uint16_t port,
                        const std::string& caFile) {
   std::string where = url.host + ":" + std::to_string(port);
-  std::string authorities = caFile.empty() ? "the system's authorities" : "\"" + caFile + "\"";
+  std::string authorities =
+      caFile.empty() ? "the system's authorities" : "\"" + text::nameInBig5(caFile) + "\"";
   long verify = ssl ? SSL_get_verify_result(ssl) : X509_V_OK;
   switch (verify) {
     case X509_V_OK:
@@ -74,7 +76,8 @@ struct HttpClient::Tls {
     if (!caFile.empty()) {
       context.load_verify_file(caFile, ec);
       if (ec)
-        failure = "TLS: the authorities file \"" + caFile + "\" cannot be read: " + ec.message();
+        failure = "TLS: the authorities file \"" + text::nameInBig5(caFile) +
+                  "\" cannot be read: " + ec.message();
     } else if (!tls::trustSystemAuthorities(context.native_handle())) {
       failure = "TLS: the system's certificate authorities cannot be read";
     }
@@ -347,6 +350,10 @@ HttpReply readReply(const ReadSome& readSome, const HttpLimits& limits) {
     reply.reusable = parser.keep_alive() && buffer.size() == 0 && !ended;
     return reply;
   }
+}
+
+std::string tlsLibrary() {
+  return OpenSSL_version(OPENSSL_VERSION);
 }
 
 HttpClient::HttpClient() = default;

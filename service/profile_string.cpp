@@ -1,9 +1,7 @@
 #include "service/profile_string.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "platform/text/ascii.h"
+#include "platform/text/folders.h"
 
 namespace tavrix {
 
@@ -24,11 +22,9 @@ std::string_view trim(std::string_view s) {
 }  // namespace
 
 ProfileFile ProfileFile::load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream content;
-  content << in.rdbuf();
-  return parse(content.str());
+  auto content = text::readFile(path);
+  if (!content) return {};
+  return parse(*content);
 }
 
 ProfileFile ProfileFile::parse(std::string_view content) {

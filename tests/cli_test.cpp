@@ -10,11 +10,13 @@
 #include "platform/localdb/admin.h"
 #include "platform/localdb/connection.h"
 #include "platform/localdb/query.h"
+#include "platform/text/big5.h"
 #include "tests/support/service_fixture.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/test_certificates.h"
 #include "tools/fixtures/till_fixture.h"
 #include "upload/kind_tables.h"
+#include "version.h"
 
 namespace tavrix {
 namespace {
@@ -26,22 +28,31 @@ std::string upload() {
   return TAVRIX_BIN_DIR "/tavrix-upload";
 }
 
-// A sample till for the simulator, its database dropped at the end.
+// A sample till for the simulator, its database dropped at the end. Its
+// folder is named as a person might name it: in Chinese, with a character
+// that Big5 lacks (银).
 struct Till {
   explicit Till(const SimProcess& sim) {
     fixtures::TillFixtureOptions o;
     o.port = sim.port();
     o.days = 1;
-    fixtures::makeTillFolder(folder.path() + "till/", o);
-    ::setenv("TAVRIX_HOME", (folder.path() + "till").c_str(), 1);
+    fixtures::makeTillFolder(path, o);
+    ::setenv("TAVRIX_HOME", path.c_str(), 1);
   }
   ~Till() {
     try {
-      localdb::dropDatabase(fixtures::tillDsn(folder.path() + "till/"), "SYSDBA", "quietbell");
+      localdb::dropDatabase(fixtures::tillDsn(path), "SYSDBA", "quietbell");
     } catch (...) {
     }
   }
+  void write(const std::string& name, const std::string& bytes) const {
+    folder.write(kName + name, bytes);
+  }
+  std::string read(const std::string& name) const { return folder.read(kName + name); }
+
+  static inline const std::string kName = "收銀台 银/";
   testing::TempFolder folder;
+  const std::string path = folder.path() + kName;
 };
 
 TEST(TavrixUpload, TheAutoRunCycleCarriesEverySaleAndStops) {
@@ -84,7 +95,7 @@ TEST(TavrixUpload, ASignalStopsARunThatWaitsOnTheHeadOffice) {
     testing::TempFolder requests;
     SimProcess sim({"--delay", "script:120000", "--record", requests.path()});
     Till till(sim);
-    std::string tillDsn = fixtures::tillDsn(till.folder.path() + "till/");
+    std::string tillDsn = fixtures::tillDsn(till.path);
     ChildProcess run({upload(), "0"});
     // The first sale's batch has run at the head office; its answer is two
     // minutes away.
@@ -105,7 +116,7 @@ TEST(TavrixUpload, ASignalStopsARunThatWaitsOnTheHeadOffice) {
     c.close();
 
     sim.restart();
-    till.folder.write("till/httpset.ini", sim.httpsetIni());
+    till.write("httpset.ini", sim.httpsetIni());
     ChildProcess rest({upload(), "0", "--auto", "--intervals", "10,10"});
     EXPECT_EQ(rest.wait(), 0) << rest.output();
     expectEveryRecordDelivered(tillDsn, sim.dsn());
@@ -126,27 +137,32 @@ TEST(TavrixUpload, OverHttpsEveryRecordArrivesAndAnUntrustedHeadOfficeGetsNothin
   SimProcess sim(
       {"--tls-cert", keys.path() + "foreign.pem", "--tls-key", keys.path() + "foreign.key"});
   Till till(sim);
-  std::string tillFolder = till.folder.path() + "till/";
-  till.folder.write("till/authority.pem", authority.pem());
-  till.folder.write("till/httpset.ini",
-                    sim.httpsetIni() + "scheme=https\r\nca_file=authority.pem\r\n");
+  std::string tillFolder = till.path;
+  till.write("authority.pem", authority.pem());
+  till.write("httpset.ini", sim.httpsetIni() + "scheme=https\r\nca_file=authority.pem\r\n");
   ChildProcess refused({upload(), "0"});
   EXPECT_EQ(refused.wait(), 1);
   EXPECT_NE(refused.output().find("from an issuer not trusted here"), std::string::npos)
       << refused.output();
-  std::string status = till.folder.read("till/status.json");
+  std::string status = till.read("status.json");
   EXPECT_NE(status.find("from an issuer not trusted here"), std::string::npos) << status;
   std::string log;
   for (const auto& day : std::filesystem::directory_iterator(tillFolder + "log"))
-    log += till.folder.read("till/log/" + day.path().filename().string());
+    log += till.read("log/" + day.path().filename().string());
   EXPECT_NE(log.find("from an issuer not trusted here"), std::string::npos);
+  // The reason names the authorities file in the till folder: whole where
+  // UTF-8 is written, with "?" for what Big5 lacks in the Big5 run log.
+  std::string caFile = tillFolder + "authority.pem";
+  EXPECT_NE(status.find(caFile), std::string::npos) << status;
+  EXPECT_NE(refused.output().find(caFile), std::string::npos) << refused.output();
+  EXPECT_NE(log.find(text::utf8ToBig5(caFile)), std::string::npos) << log;
+  EXPECT_EQ(log.find('\xFF'), std::string::npos);
   for (const std::string& where : {refused.output(), status, log})
     EXPECT_EQ(where.find("quietbell"), std::string::npos) << where;
   EXPECT_EQ(sim.output().find("#"), std::string::npos);  // not one request went in clear
 
   sim.restart({"--tls-cert", keys.path() + "good.pem", "--tls-key", keys.path() + "good.key"});
-  till.folder.write("till/httpset.ini",
-                    sim.httpsetIni() + "scheme=https\r\nca_file=authority.pem\r\n");
+  till.write("httpset.ini", sim.httpsetIni() + "scheme=https\r\nca_file=authority.pem\r\n");
   ChildProcess run({upload(), "0", "--auto", "--intervals", "10,10"});
   EXPECT_EQ(run.wait(), 0) << run.output();
   expectEveryRecordDelivered(fixtures::tillDsn(tillFolder), sim.dsn());
@@ -158,7 +174,7 @@ TEST(TavrixUpload, OverHttpsEveryRecordArrivesAndAnUntrustedHeadOfficeGetsNothin
 TEST(TavrixUpload, WatchMinutesMakeADaemonAndOneUploaderRunsATill) {
   SimProcess sim;
   Till till(sim);
-  till.folder.write("till/httpset.ini", sim.httpsetIni() + "[run]\r\nwatch_minutes=1\r\n");
+  till.write("httpset.ini", sim.httpsetIni() + "[run]\r\nwatch_minutes=1\r\n");
   ChildProcess daemon({upload(), "0", "--auto", "--intervals", "10,10"});
   ASSERT_TRUE(daemon.waitFor("Record:0\n")) << daemon.output();
   ChildProcess second({upload(), "0"});
@@ -187,7 +203,7 @@ TEST(TavrixUpload, StatusTellsWhatWaitsAndHowTheLastRunEnded) {
   ChildProcess before({upload(), "--status", "--json"});
   EXPECT_EQ(before.wait(), 0);
   nlohmann::json j = nlohmann::json::parse(before.output());
-  EXPECT_EQ(j["till"], till.folder.path() + "till/");
+  EXPECT_EQ(j["till"], till.path);
   EXPECT_EQ(j["machine"], "01");
   EXPECT_NE(j["client"].get<std::string>().find("libfbclient.so"), std::string::npos);
   ASSERT_EQ(j["kinds"].size(), kindTables().size());
@@ -218,7 +234,7 @@ TEST(TavrixUpload, StatusTellsWhatWaitsAndHowTheLastRunEnded) {
 TEST(TavrixUpload, FailuresAndUsage) {
   SimProcess sim;
   Till till(sim);
-  till.folder.write("till/httpset.ini", "[set]\r\nport=1\r\n");
+  till.write("httpset.ini", "[set]\r\nport=1\r\n");
   ChildProcess failed({upload()});
   EXPECT_EQ(failed.wait(), 1);
   EXPECT_NE(failed.output().find("! 錯誤的連線(主機).."), std::string::npos) << failed.output();
@@ -229,10 +245,27 @@ TEST(TavrixUpload, FailuresAndUsage) {
   EXPECT_EQ(oneDay.wait(), 0);
   EXPECT_EQ(oneDay.output(), "Timer1...\n");
 
-  ::remove((till.folder.path() + "till/MCH_NO.TXT").c_str());
+  ::remove((till.path + "MCH_NO.TXT").c_str());
   ChildProcess noMachine({upload(), "1"});
   EXPECT_EQ(noMachine.wait(), 1);  // the service is still unreachable
-  EXPECT_NE(noMachine.output().find("[Cannot open file \""), std::string::npos);
+  EXPECT_NE(noMachine.output().find("[Cannot open file \"" + till.path + "MCH_NO.TXT\""),
+            std::string::npos)
+      << noMachine.output();
+
+  // A lock file that cannot be opened is no other uploader.
+  std::filesystem::remove(till.path + "uploader.lock");
+  std::filesystem::create_directory(till.path + "uploader.lock");
+  ChildProcess unlockable({upload(), "0"});
+  EXPECT_EQ(unlockable.wait(), 1);
+  EXPECT_EQ(unlockable.output(), "tavrix-upload: cannot open the till's lock file \"" + till.path +
+                                     "uploader.lock\": Is a directory\n");
+
+  ChildProcess version({upload(), "--version"});
+  EXPECT_EQ(version.wait(), 0);
+  EXPECT_EQ(version.output().substr(0, 30), "tavrix-upload " TAVRIX_VERSION " (revision ")
+      << version.output();
+  EXPECT_NE(version.output().find("\ntls      OpenSSL 3"), std::string::npos);
+  EXPECT_NE(version.output().find("\nclient   /"), std::string::npos);
 
   ChildProcess bad({upload(), "--bogus"});
   EXPECT_EQ(bad.wait(), 2);

@@ -6,6 +6,7 @@
 
 #include "platform/text/big5.h"
 #include "tests/support/upload_rig.h"
+#include "upload/program_version.h"
 
 namespace tavrix {
 namespace {
@@ -22,7 +23,10 @@ TEST(RunLog, EveryLineOfBothLogsAndTheFailureReasonGoToTheDaysFile) {
   rig.engine.run();
   rig.engine.run();
   std::string log = rig.folder.read(kToday);
-  EXPECT_EQ(log.substr(0, log.find("\r\n") + 2), "12:34:56 Memo1 20180315-123456\r\n");
+  // Each run begins with the version of the program that ran it.
+  EXPECT_EQ(log.substr(0, log.find("\r\n") + 2),
+            "12:34:56 Run version " + programVersion() + "\r\n");
+  EXPECT_NE(log.find("\r\n12:34:56 Memo1 20180315-123456\r\n"), std::string::npos);
   EXPECT_NE(log.find("12:34:56 Memo1 " + text::B5("機號:[01]倉庫代號比對(連線)中..!") + "\r\n"),
             std::string::npos);
   std::string failed = "12:34:56 Memo2 " + text::B5("錯誤的連線(主機)..20180315-123456") +
@@ -62,6 +66,7 @@ TEST(RunStatus, AfterANormalRunAndAFailedOne) {
   rig.engine.run();
   Json ok = Json::parse(rig.folder.read("status.json"));
   EXPECT_EQ(ok["result"], "ok");
+  EXPECT_EQ(ok["version"], programVersion());
   EXPECT_EQ(ok["started"], "2018-03-15 12:34:56");
   EXPECT_TRUE(ok["reason"].is_null());
   EXPECT_TRUE(ok["failedAt"].is_null());

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/text/big5.h"
+#include "platform/text/folders.h"
+
 namespace tavrix {
 
 namespace {
@@ -23,7 +26,7 @@ RunLog::RunLog(const text::Clock& clock, std::string tillFolder)
   std::error_code ec;
   int64_t today = text::daysFromCivil(clock_.now().date);
   std::string oldest = dayName(text::civilFromDays(today - kKeptDays));
-  for (const auto& entry : std::filesystem::directory_iterator(folder_, ec)) {
+  for (const auto& entry : std::filesystem::directory_iterator(text::systemPath(folder_), ec)) {
     std::string name = entry.path().filename().string();
     bool dayFile =
         name.size() == 12 && name.ends_with(".log") && name.find_first_not_of("0123456789") == 8;
@@ -36,16 +39,16 @@ void RunLog::write(std::string_view source, std::string_view line) {
   std::string entry = text::formatTime(now.time) + " ";
   entry.append(source);
   entry += ' ';
-  entry.append(line);
+  entry += text::big5ForFile(line);
   entry += "\r\n";
 
   std::lock_guard lock(mutex_);
   std::string path = folder_ + dayName(now.date) + ".log";
-  std::FILE* f = std::fopen(path.c_str(), "ab");
+  std::FILE* f = text::openFile(path, "ab");
   if (!f) {  // the first line ever, or someone removed the folder
     std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
-    f = std::fopen(path.c_str(), "ab");
+    std::filesystem::create_directories(text::systemPath(folder_), ec);
+    f = text::openFile(path, "ab");
   }
   bool ok = f && std::fwrite(entry.data(), 1, entry.size(), f) == entry.size();
   int error = errno;

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/errors.h"
+#include "platform/text/big5.h"
 #include "platform/text/folders.h"
 
 namespace tavrix {
@@ -30,6 +31,7 @@ std::string toJson(const RunStatus& s) {
   j["result"] = s.result;
   j["started"] = s.started;
   j["ended"] = s.ended;
+  j["version"] = s.version;
   j["reason"] = textOrNull(s.reason);
   j["failedAt"] = s.failedKind.empty()
                       ? nlohmann::ordered_json()
@@ -53,8 +55,8 @@ void writeStatusFile(const std::string& path, const RunStatus& status) {
   std::string temporary = path + ".tmp";
   text::writeFile(temporary, toJson(status));
   if (!text::replaceFile(temporary, path)) {
-    std::remove(temporary.c_str());
-    throw GeneralError("Cannot replace \"" + path + "\"");
+    text::removeFile(temporary);
+    throw GeneralError("Cannot replace \"" + text::nameInBig5(path) + "\"");
   }
 }
 

@@ -13,6 +13,7 @@ struct StuckRecord {
 };
 
 struct RunStatus {
+  std::string version;                // of the program that ran it
   std::string started, ended;         // local time, "2018-03-15 12:34:56"
   std::string result;                 // "ok", "failed" or "stopped"
   std::string reason;                 // why it failed; empty when it did not

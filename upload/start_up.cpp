@@ -2,10 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "platform/errors.h"
+#include "platform/text/big5.h"
 #include "platform/text/folders.h"
 #include "platform/text/number_text.h"
 
@@ -46,11 +45,11 @@ namespace {
 
 // The first line of the file: up to CR LF, a lone CR or a lone LF.
 std::string firstLine(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw GeneralError("Cannot open file \"" + path + "\". " + std::strerror(errno));
-  std::ostringstream content;
-  content << in.rdbuf();
-  std::string text = content.str();
+  auto content = text::readFile(path);
+  if (!content)
+    throw GeneralError("Cannot open file \"" + text::nameInBig5(path) + "\". " +
+                       std::strerror(errno));
+  const std::string& text = *content;
   if (text.empty()) throw GeneralError("List index out of bounds (0)");
   return text.substr(0, text.find_first_of("\r\n"));
 }

@@ -1,13 +1,12 @@
 #include "upload/till_status.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "platform/localdb/client.h"
 #include "platform/localdb/query.h"
 #include "platform/text/big5.h"
+#include "platform/text/folders.h"
 #include "upload/run_status.h"
 #include "upload/start_up.h"
 
@@ -62,8 +61,7 @@ TillStatus readTillStatus(const std::string& tillFolder) {
   till.open();
   status.client = localdb::client().location;
   status.tables = pendingTables(till);
-  std::ifstream file(statusFile(tillFolder), std::ios::binary);
-  status.lastRun.assign(std::istreambuf_iterator<char>(file), {});
+  status.lastRun = text::readFile(statusFile(tillFolder)).value_or("");
   return status;
 }
 
@@ -71,7 +69,7 @@ std::string statusText(const TillStatus& s) {
   std::string out = "till     " + s.tillFolder + "\n";
   out += "machine  " +
          (s.machineNo.empty() ? "(MCH_NO.TXT unreadable)" : text::big5ToUtf8(s.machineNo)) + "\n";
-  out += "client   " + text::big5ToUtf8(s.client) + "\n";
+  out += "client   " + s.client + "\n";
   out += "settings " +
          (s.settingsError.empty() ? describe(s.settings) : text::big5ToUtf8(s.settingsError)) +
          "\n\n";
@@ -87,6 +85,8 @@ std::string statusText(const TillStatus& s) {
   if (run.is_null()) return out + "\nlast run    none recorded\n";
   out += "\nlast run    " + textOf(run, "result") + ", " + textOf(run, "started") + " to " +
          textOf(run, "ended") + "\n";
+  if (std::string version = textOf(run, "version"); !version.empty())
+    out += "version     " + version + "\n";
   if (std::string reason = textOf(run, "reason"); !reason.empty())
     out += "reason      " + reason + "\n";
   if (auto at = run.find("failedAt"); at != run.end() && at->is_object())
@@ -108,7 +108,7 @@ std::string statusJson(const TillStatus& s) {
   Json j;
   j["till"] = s.tillFolder;
   j["machine"] = s.machineNo.empty() ? Json() : Json(text::big5ToUtf8(s.machineNo));
-  j["client"] = text::big5ToUtf8(s.client);
+  j["client"] = s.client;
   j["settings"] = s.settingsError.empty() ? Json{{"boxes", s.settings.boxes ? 1 : 0},
                                                  {"catchUp", s.settings.catchUp ? 1 : 0},
                                                  {"watchMinutes", s.settings.watchMinutes}}

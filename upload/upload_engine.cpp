@@ -9,6 +9,7 @@
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "platform/text/calendar.h"
+#include "upload/program_version.h"
 #include "upload/sale_transfer.h"
 #include "upload/statement_template.h"
 #include "upload/transfer_cycle.h"
@@ -85,7 +86,9 @@ void UploadEngine::run() {
   if (Busy == 1 || !http.created() || stop::requested()) return;
   Busy = 1;
   lastRun = RunStatus{};
+  lastRun.version = programVersion();
   lastRun.started = isoTime(clock.now());
+  runLog.write("Run", "version " + lastRun.version);
   if (host.progressLineCount() >= 30) host.clearProgress();
   host.addProgressLine(stamp());
   try {

@@ -12,19 +12,6 @@
 namespace tavrix::localdb {
 
 void createDatabase(const std::string& dsn, const std::string& user, const std::string& password) {
-  std::string sql = "CREATE DATABASE " + quoteLiteral(dsn) + " USER " + quoteLiteral(user) +
-                    " PASSWORD " + quoteLiteral(password) +
-                    " PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE";
-  ISC_STATUS_ARRAY status;
-  isc_db_handle db = 0;
-  isc_tr_handle tr = 0;
-  client().isc_dsql_execute_immediate(status, &db, &tr, 0, sql.c_str(), SQL_DIALECT_V6, nullptr);
-  check(status);
-  client().isc_detach_database(status, &db);
-  check(status);
-
-  // These databases serve development, tests and demos: a commit need not
-  // wait for the disk (the flag lives in the database header).
   std::string dpb{static_cast<char>(isc_dpb_version1)};
   auto add = [&](char tag, const std::string& value) {
     dpb += tag;
@@ -33,9 +20,18 @@ void createDatabase(const std::string& dsn, const std::string& user, const std::
   };
   add(isc_dpb_user_name, user);
   add(isc_dpb_password, password);
+  add(isc_dpb_page_size, std::string("\x00\x20\x00\x00", 4));  // 8192
+  add(isc_dpb_sql_dialect, std::string(1, SQL_DIALECT_V6));
+  add(isc_dpb_set_db_charset, "NONE");
+  // These databases serve development, tests and demos: a commit need not
+  // wait for the disk (the flag lives in the database header).
   add(isc_dpb_force_write, std::string(1, '\0'));
-  client().isc_attach_database(status, 0, dsn.c_str(), &db, static_cast<short>(dpb.size()),
-                               dpb.data());
+  ClientFileName file = clientFileName(dsn);
+  if (file.utf8) add(isc_dpb_utf8_filename, "");
+  ISC_STATUS_ARRAY status;
+  isc_db_handle db = 0;
+  client().isc_create_database(status, 0, file.name.c_str(), &db, static_cast<short>(dpb.size()),
+                               dpb.data(), 0);
   check(status);
   client().isc_detach_database(status, &db);
   check(status);

@@ -1,19 +1,43 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 #include <string>
 
 #include "platform/localdb/client.h"
 #include "platform/localdb/ib_status.h"
+#include "platform/text/big5.h"
+#include "platform/text/folders.h"
+#include "version.h"
 
 namespace tavrix::localdb {
 
 namespace {
 
-const char* const kLibraries[] = {"fbclient.dll", "gds32.dll"};
+const wchar_t* const kLibraries[] = {L"fbclient.dll", L"gds32.dll"};
+
+std::string utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+// The file a loaded module came from, however long its path.
+std::wstring moduleFile(HMODULE module) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) return path.substr(0, n);
+    path.resize(path.size() * 2);
+  }
+}
 
 template <class F>
 F entry(HMODULE library, const char* name) {
@@ -40,13 +64,16 @@ constexpr bool k64Bit = sizeof(void*) == 8;
 
 // "32-bit" or "64-bit" from the file's PE header; empty when it tells neither.
 std::string bitnessOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  char dos[64];
-  if (!file.read(dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return "";
-  uint32_t peAt;
-  memcpy(&peAt, dos + 0x3C, sizeof peAt);
-  char pe[6];
-  if (!file.seekg(peAt) || !file.read(pe, sizeof pe) || memcmp(pe, "PE\0\0", 4) != 0) return "";
+  std::FILE* file = text::openFile(path, "rb");
+  if (!file) return "";
+  char dos[64], pe[6];
+  uint32_t peAt = 0;
+  bool read = std::fread(dos, 1, sizeof dos, file) == sizeof dos && dos[0] == 'M' &&
+              dos[1] == 'Z' && (memcpy(&peAt, dos + 0x3C, sizeof peAt), true) &&
+              std::fseek(file, static_cast<long>(peAt), SEEK_SET) == 0 &&
+              std::fread(pe, 1, sizeof pe, file) == sizeof pe && memcmp(pe, "PE\0\0", 4) == 0;
+  std::fclose(file);
+  if (!read) return "";
   uint16_t machine;
   memcpy(&machine, pe + 4, sizeof machine);
   return machine == IMAGE_FILE_MACHINE_I386    ? "32-bit"
@@ -56,23 +83,24 @@ std::string bitnessOf(const std::string& path) {
 
 // A client that is there but built for the other bitness: the till needs
 // the other zip, which the message names.
-std::string wrongBitness(const char* name) {
-  char path[MAX_PATH];
-  DWORD n = SearchPathA(nullptr, name, nullptr, MAX_PATH, path, nullptr);
-  std::string file = n > 0 && n < MAX_PATH ? std::string(path, n) : std::string(name);
+std::string wrongBitness(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  DWORD n = SearchPathW(nullptr, name, nullptr, MAX_PATH, path, nullptr);
+  std::string file = utf8(n > 0 && n < MAX_PATH ? std::wstring(path, n) : std::wstring(name));
   std::string bitness = bitnessOf(file);
   if (bitness.empty()) bitness = k64Bit ? "32-bit" : "64-bit";
-  return "\"" + file + "\" is a " + bitness + " database client and this program is " +
-         (k64Bit ? "64-bit" : "32-bit") + ". Use the programs of " +
-         (k64Bit ? "tavrix-win32.zip" : "tavrix-win64.zip") + " instead.";
+  return "\"" + text::nameInBig5(file) + "\" is a " + bitness +
+         " database client and this program is " + (k64Bit ? "64-bit" : "32-bit") +
+         ". Use the programs of " + "tavrix-upload-" TAVRIX_VERSION +
+         (k64Bit ? "-win32.zip" : "-win64.zip") + " instead.";
 }
 
 // The first client that loads and has every entry; an error names the files.
 ClientApi load() {
   std::string tried, misfits;
-  for (const char* name : kLibraries) {
-    tried += (tried.empty() ? "" : ", ") + std::string(name);
-    HMODULE library = LoadLibraryA(name);
+  for (const wchar_t* name : kLibraries) {
+    tried += (tried.empty() ? "" : ", ") + utf8(name);
+    HMODULE library = LoadLibraryW(name);
     if (!library && GetLastError() == ERROR_BAD_EXE_FORMAT)
       misfits += (misfits.empty() ? "" : " ") + wrongBitness(name);
     if (!library) continue;
@@ -87,9 +115,10 @@ ClientApi load() {
     g_interprete = entry<Interprete>(library, "isc_interprete");
     a.interpret = fbInterpret ? fbInterpret : g_interprete ? interpretOld : nullptr;
     if (complete && a.interpret) {
-      char path[MAX_PATH];
-      DWORD n = GetModuleFileNameA(library, path, MAX_PATH);
-      a.location = n > 0 && n < MAX_PATH ? std::string(path, n) : std::string(name);
+      std::wstring file = moduleFile(library);
+      a.location = utf8(file.empty() ? std::wstring(name) : file);
+      // Firebird's clients that take UTF-8 file names came with this call.
+      a.utf8FileNames = GetProcAddress(library, "fb_cancel_operation") != nullptr;
       return a;
     }
     FreeLibrary(library);
@@ -103,6 +132,37 @@ ClientApi load() {
 }
 
 }  // namespace
+
+ClientFileName clientFileName(const std::string& entry) {
+  const ClientApi& api = client();
+  if (api.utf8FileNames) return {entry, true};
+  // InterBase's client takes the system's code page: every character of the
+  // name must have its place there, or the client would open another file.
+  std::wstring wide(entry.size(), L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, entry.data(),
+                                                      static_cast<int>(entry.size()), wide.data(),
+                                                      static_cast<int>(wide.size()))));
+  BOOL lost = FALSE;
+  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                              static_cast<int>(wide.size()), nullptr, 0, nullptr, &lost);
+  std::string name(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        name.data(), n, nullptr, &lost);
+  if (lost || (n == 0 && !entry.empty())) {
+    std::string path = entry.substr(entry.find(':') + 1);
+    throw DatabaseError("The database \"" + text::nameInBig5(path) +
+                            "\" cannot be opened through the database client \"" +
+                            text::nameInBig5(api.location) +
+                            "\": that client takes file names in the system's code page (" +
+                            std::to_string(GetACP()) +
+                            ") only, and the till folder's name has characters outside it. Move "
+                            "the till folder to a name written in that code page, or use a "
+                            "Firebird client (fbclient.dll).",
+                        -904, false);
+  }
+  return {name, false};
+}
 
 const ClientApi& client() {
   static std::mutex mutex;

@@ -69,10 +69,11 @@ void SqlConnection::open() {
     dpb += static_cast<char>(0);
   }
 
-  std::string database = param("Database");
+  ClientFileName database = clientFileName(param("Database"));
+  if (database.utf8) addString(dpb, isc_dpb_utf8_filename, "");
   ISC_STATUS_ARRAY status;
-  client().isc_attach_database(status, 0, database.c_str(), &db_, static_cast<short>(dpb.size()),
-                               dpb.data());
+  client().isc_attach_database(status, 0, database.name.c_str(), &db_,
+                               static_cast<short>(dpb.size()), dpb.data());
   if (status[0] == 1 && status[1] != 0) {
     db_ = 0;
     check(status);

@@ -18,10 +18,14 @@ class TillLock {
   bool held() const { return held_; }
   // When another process holds it: that process's id, 0 when unknown.
   long holder() const { return holder_; }
+  // When the lock file itself cannot be opened or created, why (UTF-8,
+  // naming the file and the system's reason); empty otherwise.
+  const std::string& failure() const { return failure_; }
 
  private:
   bool held_ = false;
   long holder_ = 0;
+  std::string failure_;
   long long handle_ = -1;  // the open lock file, as the system names it
 };
 

@@ -2,7 +2,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/lock/till_lock.h"
@@ -10,8 +12,12 @@
 namespace tavrix::lock {
 
 TillLock::TillLock(const std::string& tillFolder) {
-  int fd = ::open((tillFolder + "uploader.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return;  // a folder we cannot write: no run would get far either
+  std::string path = tillFolder + "uploader.lock";
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    failure_ = "cannot open the till's lock file \"" + path + "\": " + std::strerror(errno);
+    return;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     char text[32] = {};
     ssize_t n = ::pread(fd, text, sizeof text - 1, 0);

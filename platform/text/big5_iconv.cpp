@@ -47,7 +47,7 @@ std::string convert(const char* to, const char* from, std::string_view in, bool 
 
 }  // namespace
 
-std::string big5ToUtf8(std::string_view big5) {
+std::string plainBig5ToUtf8(std::string_view big5) {
   return convert("UTF-8", "CP950", big5, true);
 }
 std::string utf8ToBig5(std::string_view utf8) {

@@ -67,7 +67,7 @@ size_t utf8CharLength(std::string_view s, size_t i) {
 
 }  // namespace
 
-std::string big5ToUtf8(std::string_view big5) {
+std::string plainBig5ToUtf8(std::string_view big5) {
   return convert(kBig5, CP_UTF8, big5, big5CharLength);
 }
 std::string utf8ToBig5(std::string_view utf8) {

@@ -1,7 +1,12 @@
-// Where the till's files live. Every folder text ends with a separator: a
-// slash on Linux, a backslash on Windows (where a slash inside works as well).
+// Where the till's files live, and the files themselves by name. Names are
+// UTF-8 on both systems (on Windows they reach the system through its wide
+// API, long ones included). Every folder text ends with a separator: a slash
+// on Linux, a backslash on Windows (where a slash inside works as well).
 #pragma once
 
+#include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +27,21 @@ bool isAbsolutePath(std::string_view path);
 
 // The folder of the running executable.
 std::string executableFolder();
+
+// An environment variable's value; nothing when it is not set.
+std::optional<std::string> environmentValue(const char* name);
+
+// The path as the system's file functions take it (std::filesystem too).
+std::filesystem::path systemPath(const std::string& path);
+
+// fopen by a UTF-8 name; null when it cannot (errno tells why).
+std::FILE* openFile(const std::string& path, const char* mode);
+
+// The whole file; nothing when it cannot be opened (errno tells why).
+std::optional<std::string> readFile(const std::string& path);
+
+// Removes the file; false when it cannot.
+bool removeFile(const std::string& path);
 
 // The till folder: TAVRIX_HOME when set, else the executable's folder. It holds
 // MCH_NO.TXT, httpset.ini and Data/POS_LOC.GDB.

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/text/folders.h"
@@ -18,6 +19,24 @@ bool isAbsolutePath(std::string_view path) {
 
 std::string rootFolder() {
   return tillFolder();
+}
+
+std::optional<std::string> environmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  if (!value) return std::nullopt;
+  return value;
+}
+
+std::filesystem::path systemPath(const std::string& path) {
+  return path;
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+bool removeFile(const std::string& path) {
+  return std::remove(path.c_str()) == 0;
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {

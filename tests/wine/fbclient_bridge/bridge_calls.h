@@ -9,6 +9,7 @@
 
 enum bridge_call {
   CALL_ATTACH,
+  CALL_CREATE,
   CALL_DETACH,
   CALL_DROP,
   CALL_START_MULTIPLE,
@@ -33,9 +34,9 @@ enum bridge_call {
 /* isc_start_transaction's variable part, at most this many databases. */
 #define BRIDGE_MAX_DATABASES 16
 
-struct attach_args {
+struct attach_args { /* attach, create */
   ISC_STATUS* status;
-  const ISC_SCHAR* name; /* NUL-terminated, already a Linux path */
+  const ISC_SCHAR* name; /* NUL-terminated, already a Linux path (UTF-8) */
   isc_db_handle* db;
   const ISC_SCHAR* dpb;
   short dpb_length;

@@ -47,6 +47,15 @@ static NTSTATUS attach(void* p) {
   return 0;
 }
 
+static NTSTATUS create(void* p) {
+  struct attach_args* a = p;
+  struct saved_signals wine;
+  save_signals(&wine);
+  a->result = isc_create_database(a->status, 0, a->name, a->db, a->dpb_length, a->dpb, 0);
+  restore_signals(&wine);
+  return 0;
+}
+
 static NTSTATUS detach(void* p) {
   struct handle_args* a = p;
   a->result = isc_detach_database(a->status, a->handle);
@@ -179,9 +188,9 @@ static NTSTATUS real_path(void* p) {
 
 /* In the order of enum bridge_call. */
 __attribute__((visibility("default"))) NTSTATUS (*const __wine_unix_call_funcs[])(void*) = {
-    attach,      detach,     drop,    start_multiple, commit,         rollback,          allocate,
-    prepare,     describe,   execute, fetch,          free_statement, execute_immediate, open_blob2,
-    get_segment, close_blob, sqlcode, interpret,      real_path,
+    attach,     create,     detach,     drop,    start_multiple, commit,         rollback,
+    allocate,   prepare,    describe,   execute, fetch,          free_statement, execute_immediate,
+    open_blob2, get_segment, close_blob, sqlcode, interpret,     real_path,
 };
 
 _Static_assert(sizeof(__wine_unix_call_funcs) / sizeof(__wine_unix_call_funcs[0]) == CALL_COUNT,

@@ -2,8 +2,12 @@
    handed to the bridge's Unix half, which makes the same call of the Linux
    client library, so that Windows programs under wine reach the real Firebird
    server. Database paths are Windows paths here and Linux paths on the
-   server: attach and CREATE DATABASE get the Linux path wine maps them to.
-   Built with MinGW, then marked as a wine builtin (winebuild --builtin). */
+   server: attach and create get the Linux path wine maps them to, from the
+   system's code page or, as Firebird's client does when the parameter block
+   says so, from UTF-8. Built with MinGW, then marked as a wine builtin
+   (winebuild --builtin). Built with BRIDGE_STAND_IN, it is a plain DLL with
+   the same entry points that reaches nothing: InterBase's gds32.dll as far
+   as the uploader can tell before it opens a database (no UTF-8 names). */
 #include <windows.h>
 
 #include <ctype.h>
@@ -61,7 +65,13 @@ static BOOL connect_unix_half(void) {
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved) {
   (void)instance;
   (void)reserved;
+#ifdef BRIDGE_STAND_IN
+  (void)reason;
+  (void)connect_unix_half;
+  return TRUE;
+#else
   return reason != DLL_PROCESS_ATTACH || connect_unix_half();
+#endif
 }
 
 static void call(enum bridge_call code, void* args) {
@@ -76,8 +86,9 @@ static void call(enum bridge_call code, void* args) {
 }
 
 /* "host:C:\dir\file" -> "host:/linux/dir/file"; other entries stay. The
-   result is allocated on the process heap. */
-static char* linux_entry(const char* entry, size_t length) {
+   path is UTF-8 or in the system's code page; the result, allocated on the
+   process heap, is UTF-8 as Linux paths are. */
+static char* linux_entry(const char* entry, size_t length, BOOL utf8) {
   char* out = HeapAlloc(GetProcessHeap(), 0, length + 1);
   memcpy(out, entry, length);
   out[length] = '\0';
@@ -86,8 +97,8 @@ static char* linux_entry(const char* entry, size_t length) {
   const char* path = out + path_at;
   if (!(isalpha((unsigned char)path[0]) && path[1] == ':' && (path[2] == '\\' || path[2] == '/')))
     return out;
-  WCHAR wide[MAX_PATH];
-  if (!MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH)) return out;
+  static WCHAR wide[32768];
+  if (!MultiByteToWideChar(utf8 ? CP_UTF8 : CP_ACP, 0, path, -1, wide, 32768)) return out;
   char* wine_path = unix_file_name(wide);
   if (!wine_path) return out;
   char linux_path[4096];
@@ -115,7 +126,7 @@ static char* linux_statement(const char* sql, size_t length) {
   size_t end = create_length;
   while (end < length && !(out[end] == '\'' && out[end + 1] != '\''))
     end += out[end] == '\'' ? 2 : 1;
-  char* entry = linux_entry(out + create_length, end - create_length);
+  char* entry = linux_entry(out + create_length, end - create_length, FALSE);
   size_t entry_length = strlen(entry);
   char* mapped = HeapAlloc(GetProcessHeap(), 0, create_length + entry_length + length - end + 1);
   memcpy(mapped, out, create_length);
@@ -126,14 +137,42 @@ static char* linux_statement(const char* sql, size_t length) {
   return mapped;
 }
 
+/* Attach or create with the Linux path, the parameter block saying that it
+   is UTF-8. */
+static ISC_STATUS open_database(enum bridge_call code, ISC_STATUS* status, short length,
+                                const ISC_SCHAR* name, isc_db_handle* db, short dpb_length,
+                                const ISC_SCHAR* dpb) {
+  BOOL utf8 = FALSE;
+  for (short at = 1; at + 1 < dpb_length; at += 2 + (unsigned char)dpb[at + 1])
+    if (dpb[at] == isc_dpb_utf8_filename) utf8 = TRUE;
+  char* linux_name = linux_entry(name, length ? (size_t)length : strlen(name), utf8);
+  char* linux_dpb = HeapAlloc(GetProcessHeap(), 0, (size_t)dpb_length + 3);
+  short linux_length = dpb_length;
+  if (dpb_length > 0) memcpy(linux_dpb, dpb, (size_t)dpb_length);
+  if (dpb_length == 0) linux_dpb[linux_length++] = isc_dpb_version1;
+  if (!utf8) {
+    linux_dpb[linux_length++] = isc_dpb_utf8_filename;
+    linux_dpb[linux_length++] = 0;
+  }
+  struct attach_args a = {status, linux_name, db, linux_dpb, linux_length, 0};
+  call(code, &a);
+  HeapFree(GetProcessHeap(), 0, linux_dpb);
+  HeapFree(GetProcessHeap(), 0, linux_name);
+  return a.result;
+}
+
 EXPORT ISC_STATUS ISC_EXPORT isc_attach_database(ISC_STATUS* status, short length,
                                                  const ISC_SCHAR* name, isc_db_handle* db,
                                                  short dpb_length, const ISC_SCHAR* dpb) {
-  char* linux_name = linux_entry(name, length ? (size_t)length : strlen(name));
-  struct attach_args a = {status, linux_name, db, dpb, dpb_length, 0};
-  call(CALL_ATTACH, &a);
-  HeapFree(GetProcessHeap(), 0, linux_name);
-  return a.result;
+  return open_database(CALL_ATTACH, status, length, name, db, dpb_length, dpb);
+}
+
+EXPORT ISC_STATUS ISC_EXPORT isc_create_database(ISC_STATUS* status, short length,
+                                                 const ISC_SCHAR* name, isc_db_handle* db,
+                                                 short dpb_length, const ISC_SCHAR* dpb,
+                                                 short type) {
+  (void)type;
+  return open_database(CALL_CREATE, status, length, name, db, dpb_length, dpb);
 }
 
 static ISC_STATUS handle_call(enum bridge_call code, ISC_STATUS* status, FB_API_HANDLE* handle) {
@@ -272,3 +311,17 @@ EXPORT ISC_LONG ISC_EXPORT fb_interpret(ISC_SCHAR* buffer, unsigned int size,
   call(CALL_INTERPRET, &a);
   return a.result;
 }
+
+#ifndef BRIDGE_STAND_IN
+/* Never called: its presence says a Firebird client of 2.5 or later, which
+   takes UTF-8 file names. */
+EXPORT ISC_STATUS ISC_EXPORT fb_cancel_operation(ISC_STATUS* status, isc_db_handle* db,
+                                                 ISC_USHORT option) {
+  (void)db;
+  (void)option;
+  status[0] = 1;
+  status[1] = 0;
+  status[2] = isc_arg_end;
+  return 0;
+}
+#endif
