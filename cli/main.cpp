@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/lock/till_lock.h"
+#include "platform/service/service.h"
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "platform/text/clock.h"
@@ -31,6 +32,7 @@ namespace {
 const char kUsage[] = R"(usage: tavrix-upload [mode] [date] [options]
        tavrix-upload --status [--json]
        tavrix-upload --version
+       tavrix-upload --service
 
 Uploads the till's records to the head office, as the till program does.
   mode      0: records not yet transferred (default); 1: the deletion log, key
@@ -47,6 +49,10 @@ Options:
                       in force, then how the last run ended (status.json);
                       exit status 1 when the till's database cannot be read
   --json              with --status: one JSON object instead of a table
+  --service           for the Windows service manager only: the installed
+                      service TavrixUpload runs the program this way, as
+                      "0 --auto" with the [run] settings, always watching
+                      (every 5 minutes where watch_minutes is 0)
   --version           the program's version and source revision, the TLS
                       library, and the database client it would load
   --help              this text
@@ -115,15 +121,97 @@ int usageError(const std::string& what) {
   return 2;
 }
 
+// How this upload goes: one run or the cycle, or the cycle as a service.
+struct Upload {
+  std::vector<std::string> positional;
+  bool autoRun = false;
+  std::chrono::milliseconds first{1000}, next{3000};
+  bool asService = false;
+};
+
+// A service keeps watching even where watch_minutes says not to: nobody is
+// there to press F1.
+constexpr int kServiceWatchMinutes = 5;
+
+// One run, or the auto-run cycle, on the till of this folder; the exit status.
+int upload(const Upload& how) {
+  text::SystemClock clock;
+  std::string till = text::tillFolder();
+  // A service has no terminal: its start-up errors go to the run log too.
+  auto startUpError = [&](int status, const std::string& utf8) {
+    std::fprintf(stderr, "tavrix-upload: %s\n", utf8.c_str());
+    if (how.asService) RunLog(clock, till).write("Error", text::nameInBig5(utf8));
+    return status;
+  };
+  // One uploader per till: two would send and mark the same records at once.
+  lock::TillLock lock(till);
+  if (!lock.failure().empty()) return startUpError(1, lock.failure());
+  if (!lock.held()) {
+    std::string pid = lock.holder() > 0 ? " (process " + std::to_string(lock.holder()) + ")" : "";
+    return startUpError(1, "another uploader is running on this till" + pid);
+  }
+  TerminalHost host;
+  HostBox box;
+  HeadOfficeService http(clock, box, till, text::rootFolder());
+  UploadEngine engine(host, http, clock, text::rootFolder(), till);
+  box.host = &engine.host;
+  setDesignedParams(engine.SQLCon_Loc);
+
+  StartUp s = startUp(how.positional, till, clock.now().date, engine.SQLCon_Loc);
+  host.selectedMode = s.mode;
+  host.date = s.date;
+  engine.MachineNo = s.machineNo;
+  if (std::string error = engine.readSettings(); !error.empty())
+    return startUpError(2, text::big5ToUtf8(error));
+  // The standard error box, on stderr; the program goes on, as the window
+  // does. A service ends instead, for the service manager to show.
+  if (!s.error.empty()) {
+    if (how.asService) return startUpError(1, text::big5ToUtf8(s.error));
+    std::fprintf(stderr, "[%s]\n", text::big5ToUtf8(s.error).c_str());
+  }
+  if (how.asService && engine.settings.watchMinutes == 0) {
+    engine.settings.watchMinutes = kServiceWatchMinutes;
+    engine.runLog.write("Service", "watch_minutes=0: as a service it looks again every " +
+                                       std::to_string(kServiceWatchMinutes) + " minutes");
+  }
+
+  if (!how.autoRun) {
+    engine.run();
+  } else {
+    // Start-up arms the upload timer; every tick disarms it and sets the longer interval.
+    host.timerArmed = true;
+    for (auto interval = how.first; host.timerArmed;
+         interval = host.watchDelay.value_or(how.next)) {
+      host.watchDelay.reset();
+      if (stop::sleepFor(interval)) break;
+      host.timerArmed = false;
+      engine.uploadTimerTick();
+    }
+  }
+  if (stop::requested()) {
+    int signal = stop::signalNumber();
+    std::fprintf(stderr, "tavrix-upload: stopped by %s; nothing unconfirmed was marked\n",
+                 signal == SIGINT ? "SIGINT" : "SIGTERM");
+    // The service manager's stop is the service's clean end.
+    if (how.asService) return 0;
+    return 128 + (signal == SIGINT ? SIGINT : SIGTERM);
+  }
+  if (engine.lastRunFailed) {
+    std::fprintf(stderr, "tavrix-upload: the run failed: %s\n",
+                 text::big5ToUtf8(engine.lastFailure).c_str());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
   SetConsoleOutputCP(CP_UTF8);  // the lines are written as UTF-8
 #endif
-  std::vector<std::string> positional;
-  bool autoRun = false, status = false, json = false;
-  std::chrono::milliseconds first(1000), next(3000);
+  Upload how;
+  bool status = false, json = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -133,7 +221,9 @@ int main(int argc, char** argv) {
       std::fputs(versionReport("tavrix-upload").c_str(), stdout);
       return 0;
     } else if (arg == "--auto") {
-      autoRun = true;
+      how.autoRun = true;
+    } else if (arg == "--service") {
+      how.asService = true;
     } else if (arg == "--status") {
       status = true;
     } else if (arg == "--json") {
@@ -145,77 +235,36 @@ int main(int argc, char** argv) {
       auto b = comma == std::string::npos ? std::nullopt : text::parseInteger(v.substr(comma + 1));
       if (!a || !b || *a < 0 || *b < 0)
         return usageError("--intervals wants two numbers of ms: A,B");
-      first = std::chrono::milliseconds(*a);
-      next = std::chrono::milliseconds(*b);
+      how.first = std::chrono::milliseconds(*a);
+      how.next = std::chrono::milliseconds(*b);
     } else if (arg.size() > 1 && arg[0] == '-' && !text::parseInteger(arg)) {
       return usageError("unknown option \"" + arg + "\"");
-    } else if (positional.size() < 2) {
-      positional.push_back(arg);
+    } else if (how.positional.size() < 2) {
+      how.positional.push_back(arg);
     } else {
       return usageError("too many arguments");
     }
   }
 
   if (json && !status) return usageError("--json goes with --status");
-  if (status && (autoRun || !positional.empty()))
+  if (status && (how.autoRun || how.asService || !how.positional.empty()))
     return usageError("--status takes no mode, date or other option but --json");
   if (status) return showStatus(json);
 
-  stop::takeSignals();
-  text::SystemClock clock;
-  std::string till = text::tillFolder();
-  // One uploader per till: two would send and mark the same records at once.
-  lock::TillLock lock(till);
-  if (!lock.failure().empty()) {
-    std::fprintf(stderr, "tavrix-upload: %s\n", lock.failure().c_str());
-    return 1;
+  if (!how.asService) {
+    stop::takeSignals();
+    return upload(how);
   }
-  if (!lock.held()) {
-    std::string pid = lock.holder() > 0 ? " (process " + std::to_string(lock.holder()) + ")" : "";
-    std::fprintf(stderr, "tavrix-upload: another uploader is running on this till%s\n",
-                 pid.c_str());
-    return 1;
-  }
-  TerminalHost host;
-  HostBox box;
-  HeadOfficeService http(clock, box, till, text::rootFolder());
-  UploadEngine engine(host, http, clock, text::rootFolder(), till);
-  box.host = &engine.host;
-  setDesignedParams(engine.SQLCon_Loc);
-
-  StartUp s = startUp(positional, till, clock.now().date, engine.SQLCon_Loc);
-  host.selectedMode = s.mode;
-  host.date = s.date;
-  engine.MachineNo = s.machineNo;
-  // The standard error box, on stderr; the program goes on, as the window does.
-  if (!s.error.empty()) std::fprintf(stderr, "[%s]\n", text::big5ToUtf8(s.error).c_str());
-  if (std::string error = engine.readSettings(); !error.empty()) {
-    std::fprintf(stderr, "tavrix-upload: %s\n", text::big5ToUtf8(error).c_str());
-    return 2;
-  }
-
-  if (!autoRun) {
-    engine.run();
-  } else {
-    // Start-up arms the upload timer; every tick disarms it and sets the longer interval.
-    host.timerArmed = true;
-    for (auto interval = first; host.timerArmed; interval = host.watchDelay.value_or(next)) {
-      host.watchDelay.reset();
-      if (stop::sleepFor(interval)) break;
-      host.timerArmed = false;
-      engine.uploadTimerTick();
-    }
-  }
-  if (stop::requested()) {
-    int signal = stop::signalNumber();
-    std::fprintf(stderr, "tavrix-upload: stopped by %s; nothing unconfirmed was marked\n",
-                 signal == SIGINT ? "SIGINT" : "SIGTERM");
-    return 128 + (signal == SIGINT ? SIGINT : SIGTERM);
-  }
-  if (engine.lastRunFailed) {
-    std::fprintf(stderr, "tavrix-upload: the run failed: %s\n",
-                 text::big5ToUtf8(engine.lastFailure).c_str());
-    return 1;
-  }
-  return 0;
+  if (how.autoRun || !how.positional.empty())
+    return usageError("--service takes no mode, date or --auto: it always runs as 0 --auto");
+  // As "0 --auto" does, with the [run] settings of the till folder. Its
+  // stop comes from the service manager alone: a service also hears the
+  // console events of every user's log-off, which must not end it.
+  how.positional = {"0"};
+  how.autoRun = true;
+  int result = service::runAsService("TavrixUpload", [&] { return upload(how); });
+  if (result != service::kNotUnderServiceManager) return result;
+  return usageError(
+      "--service is for the Windows service manager, which starts the installed service "
+      "TavrixUpload; from a console, run \"tavrix-upload 0 --auto\"");
 }

@@ -269,6 +269,11 @@ TEST(TavrixUpload, FailuresAndUsage) {
 
   ChildProcess bad({upload(), "--bogus"});
   EXPECT_EQ(bad.wait(), 2);
+  // Only a service manager starts the service; from a console it says so.
+  ChildProcess service({upload(), "--service"});
+  EXPECT_EQ(service.wait(), 2);
+  EXPECT_NE(service.output().find("is for the Windows service manager"), std::string::npos)
+      << service.output();
   ChildProcess help({upload(), "--help"});
   EXPECT_EQ(help.wait(), 0);
   EXPECT_NE(help.output().find("--intervals"), std::string::npos);
