@@ -18,7 +18,7 @@ int runTillProgram(int argc, char** argv, WindowView& view,
       {std::vector<std::string>(argv + 1, argv + argc), text::tillFolder(), text::rootFolder()});
   attach(window);
   window.start();
-  box.host = &window.engine.host;
+  box.host = &window.engine.host();
   // A bad setting is shown at once; the client then stays uncreated and no
   // run starts.
   if (std::string error = window.engine.readSettings(); !error.empty()) view.errorBox(error);

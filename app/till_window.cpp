@@ -42,11 +42,9 @@ void TillWindow::start() {
   text::DateTime now = clock_.now();
   view_.setDay(now.date);
   engine.Busy = 0;
-  setDesignedParams(engine.SQLCon_Loc);
-  StartUp s = startUp(options_.args, options_.tillFolder, now.date, engine.SQLCon_Loc);
+  StartUp s = engine.startUp(options_.args, now.date);
   view_.setMode(s.mode);
   view_.setDay(s.date);
-  engine.MachineNo = s.machineNo;
   // Closing steps: the hide request finds no main window yet; the timer is armed.
   if (!view_.keepShown()) hideToTray();
   timerInterval_ = kFirstInterval;
@@ -70,7 +68,7 @@ void TillWindow::uploadTimerTick() {
   timerInterval_ = kNextInterval;
   if (!firstTickSeen_ && !view_.keepShown()) hideToTray();
   firstTickSeen_ = true;
-  engine.host.addProgressLine("Timer1...");  // through the engine: the run log has it too
+  engine.host().addProgressLine("Timer1...");  // through the engine: the run log has it too
   if (view_.mode() == 0) startRun();
 }
 

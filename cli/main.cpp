@@ -133,6 +133,37 @@ struct Upload {
 // there to press F1.
 constexpr int kServiceWatchMinutes = 5;
 
+// The auto-run cycle as the upload timer drives it: start-up arms the timer;
+// every tick disarms it and sets the longer interval, and a run may arm it
+// again.
+void autoRun(UploadEngine& engine, TerminalHost& host, const Upload& how) {
+  host.timerArmed = true;
+  for (auto interval = how.first; host.timerArmed; interval = host.watchDelay.value_or(how.next)) {
+    host.watchDelay.reset();
+    if (stop::sleepFor(interval)) break;
+    host.timerArmed = false;
+    engine.uploadTimerTick();
+  }
+}
+
+// How the upload ended, said on stderr; the exit status.
+int exitStatus(const UploadEngine& engine, const Upload& how) {
+  if (stop::requested()) {
+    int signal = stop::signalNumber();
+    std::fprintf(stderr, "tavrix-upload: stopped by %s; nothing unconfirmed was marked\n",
+                 signal == SIGINT ? "SIGINT" : "SIGTERM");
+    // The service manager's stop is the service's clean end.
+    if (how.asService) return 0;
+    return 128 + (signal == SIGINT ? SIGINT : SIGTERM);
+  }
+  if (engine.lastRunFailed()) {
+    std::fprintf(stderr, "tavrix-upload: the run failed: %s\n",
+                 text::big5ToUtf8(engine.lastFailure()).c_str());
+    return 1;
+  }
+  return 0;
+}
+
 // One run, or the auto-run cycle, on the till of this folder; the exit status.
 int upload(const Upload& how) {
   text::SystemClock clock;
@@ -154,13 +185,11 @@ int upload(const Upload& how) {
   HostBox box;
   HeadOfficeService http(clock, box, till, text::rootFolder());
   UploadEngine engine(host, http, clock, text::rootFolder(), till);
-  box.host = &engine.host;
-  setDesignedParams(engine.SQLCon_Loc);
+  box.host = &engine.host();
 
-  StartUp s = startUp(how.positional, till, clock.now().date, engine.SQLCon_Loc);
+  StartUp s = engine.startUp(how.positional, clock.now().date);
   host.selectedMode = s.mode;
   host.date = s.date;
-  engine.MachineNo = s.machineNo;
   if (std::string error = engine.readSettings(); !error.empty())
     return startUpError(2, text::big5ToUtf8(error));
   // The standard error box, on stderr; the program goes on, as the window
@@ -171,37 +200,16 @@ int upload(const Upload& how) {
   }
   if (how.asService && engine.settings.watchMinutes == 0) {
     engine.settings.watchMinutes = kServiceWatchMinutes;
-    engine.runLog.write("Service", "watch_minutes=0: as a service it looks again every " +
-                                       std::to_string(kServiceWatchMinutes) + " minutes");
+    RunLog(clock, till)
+        .write("Service", "watch_minutes=0: as a service it looks again every " +
+                              std::to_string(kServiceWatchMinutes) + " minutes");
   }
 
-  if (!how.autoRun) {
+  if (how.autoRun)
+    autoRun(engine, host, how);
+  else
     engine.run();
-  } else {
-    // Start-up arms the upload timer; every tick disarms it and sets the longer interval.
-    host.timerArmed = true;
-    for (auto interval = how.first; host.timerArmed;
-         interval = host.watchDelay.value_or(how.next)) {
-      host.watchDelay.reset();
-      if (stop::sleepFor(interval)) break;
-      host.timerArmed = false;
-      engine.uploadTimerTick();
-    }
-  }
-  if (stop::requested()) {
-    int signal = stop::signalNumber();
-    std::fprintf(stderr, "tavrix-upload: stopped by %s; nothing unconfirmed was marked\n",
-                 signal == SIGINT ? "SIGINT" : "SIGTERM");
-    // The service manager's stop is the service's clean end.
-    if (how.asService) return 0;
-    return 128 + (signal == SIGINT ? SIGINT : SIGTERM);
-  }
-  if (engine.lastRunFailed) {
-    std::fprintf(stderr, "tavrix-upload: the run failed: %s\n",
-                 text::big5ToUtf8(engine.lastFailure).c_str());
-    return 1;
-  }
-  return 0;
+  return exitStatus(engine, how);
 }
 
 }  // namespace

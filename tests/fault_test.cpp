@@ -120,12 +120,12 @@ TEST(Faults, AHeadOfficeThatGoesAwayFailsTheRunAndALaterRunCompletes) {
   };
   rig.engine.run();
   ASSERT_TRUE(shut);
-  EXPECT_TRUE(rig.engine.lastRunFailed);
+  EXPECT_TRUE(rig.engine.lastRunFailed());
   EXPECT_EQ(rig.host.failures.size(), 1u);
 
   gfix("-online normal");
   runs(rig, 2);
-  EXPECT_FALSE(rig.engine.lastRunFailed);
+  EXPECT_FALSE(rig.engine.lastRunFailed());
   expectDelivered(rig, {{"POINT_MASTER", "POINT_MASTER"}, {"LOC_DELE", "POS_DELE"}});
 }
 

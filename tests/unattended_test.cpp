@@ -56,7 +56,7 @@ TEST(Unattended, AStopBetweenTwoSalesLeavesEveryConfirmedSaleMarked) {
   };
   rig.engine.run();
   stop::reset();
-  EXPECT_EQ(rig.engine.lastRun.result, "stopped");
+  EXPECT_EQ(rig.engine.lastRun().result, "stopped");
   EXPECT_EQ(rig.localRows("SELECT SAL_NO, TRN_CODE FROM LOC_MAIN ORDER BY SAL_NO"),
             (Lines{"0001|Y", "0002|<null>", "0003|<null>"}));
   EXPECT_EQ(rig.headOfficeRows("SELECT COUNT(*) FROM POS_MASTER"), Lines{"1"});
@@ -68,7 +68,7 @@ TEST(Unattended, WatchMinutesArmTheTimerWithNothingPendingAndAfterTheThirdFailur
   rig.engine.run();  // nothing pending
   EXPECT_EQ(rig.host.watchArms, std::vector<std::chrono::minutes>{std::chrono::minutes(15)});
   EXPECT_EQ(rig.host.timerArms, 0);
-  EXPECT_TRUE(rig.engine.lastRun.timerArmed);
+  EXPECT_TRUE(rig.engine.lastRun().timerArmed);
 
   rig.folder.write("httpset.ini", "[set]\r\nport=1\r\n");  // nothing listens there
   rig.http.readSettings();

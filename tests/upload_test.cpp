@@ -199,7 +199,6 @@ TEST(UploadRun, TheOneDayModeSendsTheDayAgainWithWhatIsPending) {
   rig.host.selectedMode = 1;
   rig.host.date = {2018, 3, 14};
   rig.engine.run();
-  EXPECT_EQ(rig.engine.OneDayDate, "107/03/14");
   EXPECT_EQ(rig.localRows("SELECT SAL_DATE, TRN_CODE FROM LOC_KEY ORDER BY SAL_DATE"),
             (Lines{"107/03/12|<null>", "107/03/13|Y", "107/03/14|Y"}));
   EXPECT_EQ(rig.headOfficeRows("SELECT SAL_DATE, KEY_NAME FROM POS_KEY ORDER BY SAL_DATE"),
@@ -215,7 +214,7 @@ TEST(UploadRun, FailedRunsRetryTwiceAndF1StartsAgain) {
   EXPECT_EQ(rig.engine.FailCount, 3);
   EXPECT_EQ(rig.host.timerArms, 2);
   EXPECT_EQ(rig.engine.Busy, 0);
-  EXPECT_TRUE(rig.engine.lastRunFailed);
+  EXPECT_TRUE(rig.engine.lastRunFailed());
   rig.engine.FailCount = 0;  // what F1 does before it clicks
   rig.engine.run();
   EXPECT_EQ(rig.host.timerArms, 3);
@@ -230,13 +229,13 @@ TEST(UploadRun, AnUnknownMachineEndsTheRunNormally) {
                    "Record:1"}));
   EXPECT_EQ(rig.host.timerArms, 1);  // a sale is pending
   EXPECT_TRUE(rig.host.ticks.empty());
-  EXPECT_FALSE(rig.engine.lastRunFailed);
+  EXPECT_FALSE(rig.engine.lastRunFailed());
 }
 
 // The server's collector, not the run, removes the versions a mark leaves.
 TEST(UploadRun, TheTillAttachmentLeavesOldRowVersionsToTheServer) {
   UploadRig rig;
-  localdb::SqlQuery q(rig.engine.SQLCon_Loc);
+  localdb::SqlQuery q(rig.engine.localConnection());
   q.setSql(
       "SELECT MON$GARBAGE_COLLECTION FROM MON$ATTACHMENTS "
       "WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION");

@@ -87,8 +87,8 @@ TEST(Window, StartUpReadsTheCommandLineTheMachineAndTheConnection) {
   }
   Till till({});
   EXPECT_EQ(till.window->engine.MachineNo, " 01 ");
-  EXPECT_EQ(till.window->engine.SQLCon_Loc.param("Database"), till.dsn());
-  EXPECT_TRUE(till.window->engine.SQLCon_Loc.connected());
+  EXPECT_EQ(till.window->engine.localConnection().param("Database"), till.dsn());
+  EXPECT_TRUE(till.window->engine.localConnection().connected());
   EXPECT_TRUE(till.view.timerActive);
   EXPECT_EQ(till.view.timerInterval, 1000);
   EXPECT_TRUE(till.view.visible);  // the hide request of start-up finds no main window
@@ -99,7 +99,7 @@ TEST(Window, AMissingMachineFileIsShownAndTheTimerStillRuns) {
   ASSERT_EQ(till.view.errors.size(), 1u);
   EXPECT_NE(till.view.errors[0].find("MCH_NO.TXT"), std::string::npos) << till.view.errors[0];
   EXPECT_EQ(till.window->engine.MachineNo, "");
-  EXPECT_EQ(till.window->engine.SQLCon_Loc.param("Database"), "database.gdb");
+  EXPECT_EQ(till.window->engine.localConnection().param("Database"), "database.gdb");
   EXPECT_TRUE(till.view.timerActive);
 }
 

@@ -4,6 +4,96 @@ namespace tavrix {
 
 using R = CopyRule;
 
+const SaleKind kSalesKind = {
+    .name = "sales",
+    .shape = {kSales, "SELECT * FROM LOC_MAST  WHERE   SAL_DATE = '", "select *  From Loc_Pdc "},
+    .headerLine = " 銷售資料上傳中..!",
+    .probeHeader = "SELECT FIRST 1 * FROM POS_MASTER WHERE SAL_DATE = '0000/00/00' ",
+    .probeLines = "SELECT FIRST 1 * FROM POS_SUB WHERE SAL_DATE = '0000/00/00' ",
+    .pick = "select FIRST 1 * FROM LOC_MAIN WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ",
+    .linesProgress = "...LOC_MAST",
+    .deleteLines = {"DELETE FROM POS_MASTER   WHERE SAL_DATE = '{ad}'",
+                    "                           AND SAL_NO   = '{no}';",
+                    "DELETE FROM POS_SUB      WHERE SAL_DATE = '{ad}'",
+                    "                           AND SAL_NO   = '{no}';"},
+    .headerTable = "POS_MASTER",
+    .lineTable = "POS_SUB",
+    .copyFile = nullptr,
+    .verifyHeader =
+        "SELECT sal_date FROM POS_MASTER  WHERE SAL_DATE = '{ad}' AND   SAL_NO   = '{no}'",
+    .verifyLines = "SELECT sal_date FROM POS_SUB  WHERE SAL_DATE = '{ad}' AND   SAL_NO   = '{no}'",
+    .markHeader =
+        "UPDATE LOC_MAIN SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
+    .markLines =
+        "UPDATE LOC_MAST SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
+    .markedLine = nullptr,
+};
+
+// A void also withdraws the sale and its points from the head office.
+const SaleKind kVoidedSalesKind = {
+    .name = "voids",
+    .shape = {kVoidedSales, "SELECT * FROM LOC_MASD  WHERE   SAL_DATE = '",
+              "select *  From Loc_Pdc  "},
+    .headerLine = " 銷售作廢上傳中..!",
+    .probeHeader = "SELECT FIRST 1 * FROM POS_MASTERD WHERE SAL_DATE = '0000/00/00' ",
+    .probeLines = "SELECT FIRST 1 * FROM POS_SUBD WHERE SAL_DATE = '0000/00/00' ",
+    .pick = "select FIRST 1 * FROM LOC_MAID WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ",
+    .linesProgress = nullptr,
+    .deleteLines = {"DELETE FROM POS_MASTER   WHERE SAL_DATE = '{ad}'",
+                    "                           AND SAL_NO   = '{no}';",
+                    "DELETE FROM POS_SUB      WHERE SAL_DATE = '{ad}'",
+                    "                           AND SAL_NO   = '{no}';",
+                    "DELETE FROM POINT_MASTER WHERE SAL_DATE = '{ad}'",
+                    "                           AND SAL_NO   = '{no}';",
+                    "DELETE FROM DECCASH_SUB  WHERE SAL_DATE = '{ad}'",
+                    "                           AND SAL_NO   = '{no}';",
+                    "DELETE FROM POS_MASTERD WHERE SAL_DATE = '{ad}'",
+                    "                          AND SAL_NO   = '{no}';",
+                    "DELETE FROM POS_SUBD    WHERE SAL_DATE = '{ad}'",
+                    "                          AND SAL_NO   = '{no}';"},
+    .headerTable = "POS_MASTERD",
+    .lineTable = "POS_SUBD",
+    .copyFile = "SQL123D.TXT",
+    .verifyHeader =
+        "SELECT sal_date FROM POS_MASTERD  WHERE SAL_DATE = '{ad}' AND   SAL_NO   = '{no}'",
+    .verifyLines = "SELECT sal_date FROM POS_SUBD  WHERE SAL_DATE = '{ad}' AND   SAL_NO   = '{no}'",
+    .markHeader =
+        "UPDATE LOC_MAID SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
+    .markLines =
+        "UPDATE LOC_MASD SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
+    .markedLine = "{date} {no}..ok",
+};
+
+const SaleKind kExchangesKind = {
+    .name = "exchanges",
+    .shape = {kExchanges, "SELECT * FROM LOC_MAST_CHG  WHERE   SAL_DATE = '",
+              "select *  From Loc_Pdc "},
+    .headerLine = " 兌換資料上傳中..!",
+    .probeHeader = "SELECT FIRST 1 * FROM POSCHANGE_MASTER WHERE SAL_DATE = '0000/00/00' ",
+    .probeLines = "SELECT FIRST 1 * FROM POSCHANGE_SUB WHERE SAL_DATE = '0000/00/00' ",
+    .pick = "select FIRST 1 * FROM LOC_MAIN_CHG WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ",
+    .linesProgress = "...LOC_MAST_CHG",
+    .deleteLines = {"DELETE FROM POSCHANGE_MASTER   WHERE SAL_DATE = '{ad}'",
+                    "                                 AND SAL_NO   = '{no}';",
+                    "DELETE FROM POSCHANGE_SUB      WHERE SAL_DATE = '{ad}'",
+                    "                                 AND SAL_NO   = '{no}';"},
+    .headerTable = "POSCHANGE_MASTER",
+    .lineTable = "POSCHANGE_SUB",
+    .copyFile = "SQL123.TXT",
+    .verifyHeader =
+        "SELECT sal_date FROM POSCHANGE_MASTER  WHERE SAL_DATE = '{ad}' AND   SAL_NO   "
+        "= '{no}'",
+    .verifyLines =
+        "SELECT sal_date FROM POSCHANGE_SUB  WHERE SAL_DATE = '{ad}' AND   SAL_NO   = '{no}'",
+    .markHeader =
+        "UPDATE LOC_MAIN_CHG SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO  "
+        " = '{no}'",
+    .markLines =
+        "UPDATE LOC_MAST_CHG SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO  "
+        " = '{no}'",
+    .markedLine = nullptr,
+};
+
 const RecordKind kPointRecords = {
     .name = "points",
     .headerLine = " 點數記錄資料上傳中..!",

@@ -13,6 +13,42 @@ namespace tavrix {
 // Failed passes in a row after which a kind ends for this run.
 constexpr int kFailureBudget = 5;
 
+// Which of the sale-shaped kinds a staged column belongs to.
+enum SaleVariant : unsigned { kSales = 1, kVoidedSales = 2, kExchanges = 4 };
+
+// How a sale-shaped kind stages: its variant and the first lines of its two
+// local lookups.
+struct SaleShape {
+  SaleVariant variant;
+  const char* linesHead;    // the lines select up to the date value
+  const char* productHead;  // the first line of the product lookup
+};
+
+// A kind whose record is a header with its lines, in two head-office tables:
+// sales, voided sales, exchange records. Templates take {date}, {ad}, {no}.
+struct SaleKind {
+  const char* name;  // for the run log and status.json
+  SaleShape shape;
+  const char* headerLine;
+  const char* probeHeader;
+  const char* probeLines;
+  const char* pick;
+  const char* linesProgress;  // logged between header and lines; nullptr for none
+  std::vector<const char*> deleteLines;
+  const char* headerTable;
+  const char* lineTable;
+  const char* copyFile;  // nullptr for none
+  const char* verifyHeader;
+  const char* verifyLines;
+  const char* markHeader;
+  const char* markLines;
+  const char* markedLine;  // logged after the marks; nullptr for none
+};
+
+extern const SaleKind kSalesKind;
+extern const SaleKind kVoidedSalesKind;
+extern const SaleKind kExchangesKind;
+
 // A kind sent one local row at a time into one head-office table, each row
 // verified before it is marked.
 struct RecordKind {

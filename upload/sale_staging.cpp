@@ -8,7 +8,6 @@
 #include "platform/text/calendar.h"
 #include "platform/text/number_text.h"
 #include "upload/statement_template.h"
-#include "upload/upload_engine.h"
 
 namespace tavrix {
 
@@ -175,10 +174,12 @@ double numberOr(const std::string& text, double fallback) {
 
 // Fills the staging record from `row` (and, for lines, the product and type
 // rows the engine's lookups stand on).
-void stage(UploadEngine& e, const std::vector<SaleColumn>& columns, SaleVariant variant,
+void stage(RunContext& run, const std::vector<SaleColumn>& columns, SaleVariant variant,
            const localdb::SqlQuery& row, dataset::DataSet& staging) {
   auto source = [&](From from) -> const localdb::SqlQuery& {
-    return from == From::Product ? e.SQL_Product : from == From::Type ? e.SQL_LOC_TYPE : row;
+    return from == From::Product ? run.local.product
+           : from == From::Type  ? run.local.productType
+                                 : row;
   };
   for (const SaleColumn& c : columns) {
     if (!(c.variants & variant)) continue;
@@ -214,7 +215,7 @@ void stage(UploadEngine& e, const std::vector<SaleColumn>& columns, SaleVariant 
       }
       case Rule::Cost: {
         int64_t profit =
-            text::parseInteger(e.SQL_Product.fieldByName("DEF_PROFIT").asString()).value_or(0);
+            text::parseInteger(run.local.product.fieldByName("DEF_PROFIT").asString()).value_or(0);
         to.setAsFloat(profit == 0 ? 0
                                   : row.fieldByName("U_PRICE").asFloat() *
                                         (100 - static_cast<double>(profit)) / 100);
@@ -225,14 +226,14 @@ void stage(UploadEngine& e, const std::vector<SaleColumn>& columns, SaleVariant 
         break;
       case Rule::TaxKind: {
         std::string own = row.fieldByName("TAX_KIND").asString();
-        to.setAsString(own.empty() ? e.SQL_Product.fieldByName("TAX_KIND").asString() : own);
+        to.setAsString(own.empty() ? run.local.product.fieldByName("TAX_KIND").asString() : own);
         break;
       }
       case Rule::StoreId:
-        to.setAsString(e.StoreId);
+        to.setAsString(run.values.storeId);
         break;
       case Rule::StockId:
-        to.setAsString(e.StockId);
+        to.setAsString(run.values.stockId);
         break;
       case Rule::Empty:
         to.setAsString("");
@@ -241,7 +242,7 @@ void stage(UploadEngine& e, const std::vector<SaleColumn>& columns, SaleVariant 
         to.setAsString(text::B5("銷"));
         break;
       case Rule::Today:
-        to.setAsString(text::formatDate(e.clock.now().date));
+        to.setAsString(text::formatDate(run.clock.now().date));
         break;
     }
   }
@@ -261,31 +262,32 @@ std::string quoted(std::string_view pattern, const std::string& value) {
 
 }  // namespace
 
-void StageSaleHeader(UploadEngine& e, const SaleShape& shape) {
-  e.CDS_PosMaster.emptyDataSet();
-  e.CDS_PosSub.emptyDataSet();
-  e.CDS_PosMaster.append();
-  stage(e, kHeader, shape.variant, e.SQL_DataMain, e.CDS_PosMaster);
-  e.CDS_PosMaster.post();
+void StageSaleHeader(RunContext& run, const SaleShape& shape) {
+  run.staging.saleHeader.emptyDataSet();
+  run.staging.saleLines.emptyDataSet();
+  run.staging.saleHeader.append();
+  stage(run, kHeader, shape.variant, run.local.recordRows, run.staging.saleHeader);
+  run.staging.saleHeader.post();
 }
 
-void StageSaleLines(UploadEngine& e, const SaleShape& shape, const std::string& rocDate,
+void StageSaleLines(RunContext& run, const SaleShape& shape, const std::string& rocDate,
                     const std::string& saleNo) {
-  e.SQL_DataMast.close();
-  e.SQL_DataMast.setSql(
+  run.local.saleLines.close();
+  run.local.saleLines.setSql(
       expand(std::string(shape.linesHead) + "{date}' AND     SAL_NO   = '{no}'",
              [&](std::string_view name) { return name == "date" ? rocDate : saleNo; }));
-  e.SQL_DataMast.open();
-  for (; !e.SQL_DataMast.eof(); e.SQL_DataMast.next()) {
+  run.local.saleLines.open();
+  for (; !run.local.saleLines.eof(); run.local.saleLines.next()) {
     // Nothing checks that a product or type was found: no row reads as empty.
-    std::string code = e.SQL_DataMast.fieldByName("PDC_NO").asString();
-    lookUp(e.SQL_Product, {shape.productHead, quoted(" Where  PROD_ID  = '{v}'", code),
-                           quoted(" or     Bar_Code = '{v}'", code)});
-    std::string type = e.SQL_Product.fieldByName("PDC_TYPE").asString();
-    lookUp(e.SQL_LOC_TYPE, {"select *  From LOC_TYPE ", quoted(" Where  TYPE_NO  = '{v}'", type)});
-    e.CDS_PosSub.append();
-    stage(e, kLine, shape.variant, e.SQL_DataMast, e.CDS_PosSub);
-    e.CDS_PosSub.post();
+    std::string code = run.local.saleLines.fieldByName("PDC_NO").asString();
+    lookUp(run.local.product, {shape.productHead, quoted(" Where  PROD_ID  = '{v}'", code),
+                               quoted(" or     Bar_Code = '{v}'", code)});
+    std::string type = run.local.product.fieldByName("PDC_TYPE").asString();
+    lookUp(run.local.productType,
+           {"select *  From LOC_TYPE ", quoted(" Where  TYPE_NO  = '{v}'", type)});
+    run.staging.saleLines.append();
+    stage(run, kLine, shape.variant, run.local.saleLines, run.staging.saleLines);
+    run.staging.saleLines.post();
   }
 }
 

@@ -5,7 +5,6 @@
 #include "platform/text/folders.h"
 #include "service/insert_sql.h"
 #include "upload/statement_template.h"
-#include "upload/upload_engine.h"
 
 namespace tavrix {
 
@@ -14,110 +13,112 @@ std::string heldOfSent(int held, int sent) {
          std::to_string(sent) + " sent";
 }
 
-void transferRecords(UploadEngine& e, const RecordKind& kind) {
-  e.host.addProgressLine(text::B5(kind.headerLine));
-  e.working(kind.name, "");
-  e.http.OpenRemote(e.CDS_PointMaster, kind.probe);
+void transferRecords(RunContext& run, const RecordKind& kind) {
+  run.progress.window.addProgressLine(text::B5(kind.headerLine));
+  run.progress.working(kind.name, "");
+  run.headOffice.OpenRemote(run.staging.rows, kind.probe);
 
   std::string record, failure;  // the record in hand and why its last pass failed
   int attempts = 0;
   while (attempts < kFailureBudget) {
-    if (kind.passLine) e.host.addProgressLine(text::B5(kind.passLine));
-    e.openLocal(e.SQL_DataPoint, kind.pick);
-    if (e.SQL_DataPoint.eof()) break;
+    if (kind.passLine) run.progress.window.addProgressLine(text::B5(kind.passLine));
+    run.local.open(run.local.nextRecord, kind.pick);
+    if (run.local.nextRecord.eof()) break;
 
-    std::string date = e.SQL_DataPoint.fieldByName("SAL_DATE").asString();
-    std::string no = e.SQL_DataPoint.fieldByName("SAL_NO").asString();
+    std::string date = run.local.nextRecord.fieldByName("SAL_DATE").asString();
+    std::string no = run.local.nextRecord.fieldByName("SAL_NO").asString();
     std::string card =
-        kind.cardColumn ? e.SQL_DataPoint.fieldByName(kind.cardColumn).asString() : "";
+        kind.cardColumn ? run.local.nextRecord.fieldByName(kind.cardColumn).asString() : "";
     record = date + "_" + no + (kind.cardColumn ? "_" + card : "");
-    e.working(kind.name, record);
+    run.progress.working(kind.name, record);
     std::string ad = kind.convertsDate ? ROCToDate(date) : date;
     auto key = [&](std::string_view name) -> std::string {
       return name == "date" ? date : name == "ad" ? ad : name == "no" ? no : card;
     };
-    e.host.addProgressLine("   >>" + date + "_" + no + text::B5(kind.progressSuffix));
+    run.progress.window.addProgressLine("   >>" + date + "_" + no + text::B5(kind.progressSuffix));
 
     // A key part that is null matches no row: then the picked row goes alone.
-    e.openLocal(e.SQL_DataMain, expand(kind.rowsOfKey, key));
-    localdb::SqlQuery& rows = e.SQL_DataMain.eof() ? e.SQL_DataPoint : e.SQL_DataMain;
-    e.CDS_PointMaster.emptyDataSet();
+    run.local.open(run.local.recordRows, expand(kind.rowsOfKey, key));
+    localdb::SqlQuery& rows =
+        run.local.recordRows.eof() ? run.local.nextRecord : run.local.recordRows;
+    run.staging.rows.emptyDataSet();
     for (; !rows.eof(); rows.next()) {
-      e.CDS_PointMaster.append();
-      copyColumns(rows, e.CDS_PointMaster, kind.columns);
-      e.CDS_PointMaster.post();
+      run.staging.rows.append();
+      copyColumns(rows, run.staging.rows, kind.columns);
+      run.staging.rows.post();
     }
 
-    e.BatchList.clear();
-    for (const char* line : kind.deleteLines) e.BatchList.push_back(expand(line, key));
-    for (e.CDS_PointMaster.first(); !e.CDS_PointMaster.eof(); e.CDS_PointMaster.next())
-      e.BatchList.push_back(BuildInsertSQL(e.CDS_PointMaster, kind.table) + ";");
+    run.batch.clear();
+    for (const char* line : kind.deleteLines) run.batch.push_back(expand(line, key));
+    for (run.staging.rows.first(); !run.staging.rows.eof(); run.staging.rows.next())
+      run.batch.push_back(BuildInsertSQL(run.staging.rows, kind.table) + ";");
     // Saved before the post, so the file always holds the last batch tried.
-    text::writeFile(e.rootFolder + kind.copyFile, e.BatchList.text());
+    text::writeFile(run.rootFolder + kind.copyFile, run.batch.text());
 
-    if (!e.http.ExecRemoteSQL(e.BatchList)) {
-      failure = e.http.LastFailure;
+    if (!run.headOffice.ExecRemoteSQL(run.batch)) {
+      failure = run.headOffice.LastFailure;
       ++attempts;
       continue;
     }
-    e.http.OpenRemote(e.remoteResult, expand(kind.verification, key));
-    int sent = e.CDS_PointMaster.recordCount();
-    if (e.remoteResult.recordCount() != sent) {
-      failure = heldOfSent(e.remoteResult.recordCount(), sent);
+    run.headOffice.OpenRemote(run.staging.remoteResult, expand(kind.verification, key));
+    int sent = run.staging.rows.recordCount();
+    if (run.staging.remoteResult.recordCount() != sent) {
+      failure = heldOfSent(run.staging.remoteResult.recordCount(), sent);
       ++attempts;
       continue;
     }
-    e.runLocal(expand(kind.mark, key));
-    e.confirmed(kind.name, sent);
+    run.local.run(expand(kind.mark, key));
+    run.progress.confirmed(kind.name, sent);
     attempts = 0;
   }
-  if (attempts >= kFailureBudget) e.stuck(kind.name, record, failure);
+  if (attempts >= kFailureBudget) run.progress.stuck(kind.name, record, failure);
 }
 
-void transferByDate(UploadEngine& e, const DateBatchedKind& kind) {
-  e.host.addProgressLine(text::B5(kind.headerLine));
-  e.working(kind.name, "");
-  e.http.OpenRemote(e.CDS_PosMaster, kind.probe);
+void transferByDate(RunContext& run, const DateBatchedKind& kind) {
+  run.progress.window.addProgressLine(text::B5(kind.headerLine));
+  run.progress.working(kind.name, "");
+  run.headOffice.OpenRemote(run.staging.rows, kind.probe);
 
-  switch (e.host.mode()) {
+  switch (run.progress.window.mode()) {
     case 0:
-      e.runLocal(kind.pendingMark);
+      run.local.run(kind.pendingMark);
       break;
     case 1:
-      e.runLocal(expand(kind.pendingMarkOneDay, [&](std::string_view) { return e.OneDayDate; }));
+      run.local.run(
+          expand(kind.pendingMarkOneDay, [&](std::string_view) { return run.values.oneDayDate; }));
       break;
     default:
       break;  // no mode: only rows left pending by an earlier run go
   }
 
-  e.openLocal(e.SQL_GROUP, kind.dateGroups);
-  for (; !e.SQL_GROUP.eof(); e.SQL_GROUP.next()) {
-    std::string group = e.SQL_GROUP.field(0).asString();
+  run.local.open(run.local.pendingDates, kind.dateGroups);
+  for (; !run.local.pendingDates.eof(); run.local.pendingDates.next()) {
+    std::string group = run.local.pendingDates.field(0).asString();
     auto groupKey = [&](std::string_view) { return group; };
-    e.working(kind.name, group);
-    e.openLocal(e.SQL_DataMain, expand(kind.rowsOfDate, groupKey));
-    if (e.SQL_DataMain.eof()) continue;
+    run.progress.working(kind.name, group);
+    run.local.open(run.local.recordRows, expand(kind.rowsOfDate, groupKey));
+    if (run.local.recordRows.eof()) continue;
 
-    e.BatchList.clear();
+    run.batch.clear();
     auto staged = [&](std::string_view name) {
-      return e.CDS_PosMaster.fieldByName(name.substr(1)).asString();  // "$COLUMN"
+      return run.staging.rows.fieldByName(name.substr(1)).asString();  // "$COLUMN"
     };
     // Staged and rendered one row at a time, into the batch text: a day of
     // many thousand rows is held once, in the form the request sends.
     int rows = 0;
-    for (; !e.SQL_DataMain.eof(); e.SQL_DataMain.next(), ++rows) {
-      e.CDS_PosMaster.emptyDataSet();
-      e.CDS_PosMaster.append();
-      copyColumns(e.SQL_DataMain, e.CDS_PosMaster, kind.columns);
-      e.CDS_PosMaster.post();
-      for (const char* line : kind.deleteLines) e.BatchList.push_back(expand(line, staged));
-      e.BatchList.push_back(BuildInsertSQL(e.CDS_PosMaster, kind.table) + ";");
+    for (; !run.local.recordRows.eof(); run.local.recordRows.next(), ++rows) {
+      run.staging.rows.emptyDataSet();
+      run.staging.rows.append();
+      copyColumns(run.local.recordRows, run.staging.rows, kind.columns);
+      run.staging.rows.post();
+      for (const char* line : kind.deleteLines) run.batch.push_back(expand(line, staged));
+      run.batch.push_back(BuildInsertSQL(run.staging.rows, kind.table) + ";");
     }
-    if (e.http.ExecRemoteSQL(e.BatchList)) {
-      e.runLocal(expand(kind.mark, groupKey));
-      e.confirmed(kind.name, rows);
+    if (run.headOffice.ExecRemoteSQL(run.batch)) {
+      run.local.run(expand(kind.mark, groupKey));
+      run.progress.confirmed(kind.name, rows);
     } else {
-      e.stuck(kind.name, group, e.http.LastFailure);
+      run.progress.stuck(kind.name, group, run.headOffice.LastFailure);
     }
   }
 }

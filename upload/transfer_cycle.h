@@ -5,20 +5,19 @@
 #include <string>
 
 #include "upload/kinds.h"
+#include "upload/run_context.h"
 
 namespace tavrix {
-
-class UploadEngine;
 
 // Row by row: each pass picks the first row not yet transferred, sends it with
 // every row of its key and marks them once the head office holds as many. Five failed passes in
 // a row end the kind for this run.
-void transferRecords(UploadEngine& engine, const RecordKind& kind);
+void transferRecords(RunContext& run, const RecordKind& kind);
 
 // Date by date: marks the rows to send pending ("*"), posts each date's rows
 // in one batch and marks the date transferred when the service answered
 // success.
-void transferByDate(UploadEngine& engine, const DateBatchedKind& kind);
+void transferByDate(RunContext& run, const DateBatchedKind& kind);
 
 // Why a verification failed, for the run log and status.json.
 std::string heldOfSent(int held, int sent);

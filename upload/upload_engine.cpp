@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <functional>
 
-#include "platform/errors.h"
-#include "platform/localdb/ib_status.h"
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "platform/text/calendar.h"
@@ -19,25 +17,20 @@ namespace tavrix {
 namespace {
 
 // The transfer of each check-list item, by index; item 8 has none.
-const std::array<std::function<void(UploadEngine&)>, 9> kTransfers = {
+const std::array<std::function<void(RunContext&)>, 9> kTransfers = {
     TransferSales,
-    [](UploadEngine& e) {
-      transferRecords(e, kPointRecords);
-      transferRecords(e, kStoredValueRecords);
+    [](RunContext& run) {
+      transferRecords(run, kPointRecords);
+      transferRecords(run, kStoredValueRecords);
     },
     TransferVoidedSales,
-    [](UploadEngine& e) { transferRecords(e, kCreditCardRecords); },
-    [](UploadEngine& e) { transferByDate(e, kDeletionLog); },
-    [](UploadEngine& e) { transferByDate(e, kKeyLog); },
+    [](RunContext& run) { transferRecords(run, kCreditCardRecords); },
+    [](RunContext& run) { transferByDate(run, kDeletionLog); },
+    [](RunContext& run) { transferByDate(run, kKeyLog); },
     TransferExchanges,
-    [](UploadEngine& e) { transferByDate(e, kClockInRecords); },
+    [](RunContext& run) { transferByDate(run, kClockInRecords); },
     nullptr,
 };
-
-// A local failure names the statement, for the run log and status.json.
-GeneralError inStatement(const std::exception& e, const std::string& statement) {
-  return GeneralError(std::string(e.what()) + " (local statement: " + statement + ")");
-}
 
 // 2018-03-15 12:34:56
 std::string isoTime(const text::DateTime& t) {
@@ -54,24 +47,30 @@ const char kPendingSales[] =
 
 UploadEngine::UploadEngine(UploadHost& window, HeadOfficeService& service, const text::Clock& c,
                            std::string root, std::string till)
-    : runLog(c, till),
-      loggedHost_(window, runLog, settings),
-      host(loggedHost_),
-      http(service),
-      clock(c),
-      rootFolder(std::move(root)),
-      tillFolder(std::move(till)) {
+    : runLog_(c, till),
+      loggedHost_(window, runLog_, settings),
+      http_(service),
+      clock_(c),
+      rootFolder_(std::move(root)),
+      tillFolder_(std::move(till)) {
   // A mark leaves the marked rows' old versions behind. Reading them away in
   // the run's next query costs the server seconds for a big day (the server's
   // own collector races it); left alone, the server's collector removes them
   // in the background.
-  SQLCon_Loc.setCollectGarbage(false);
+  local_.connection.setCollectGarbage(false);
+}
+
+StartUp UploadEngine::startUp(const std::vector<std::string>& args, const text::Date& today) {
+  setDesignedParams(local_.connection);
+  StartUp s = tavrix::startUp(args, tillFolder_, today, local_.connection);
+  MachineNo = s.machineNo;
+  return s;
 }
 
 std::string UploadEngine::readSettings() {
   try {
-    settings = readRunSettings(tillFolder);
-    http.readSettings();
+    settings = readRunSettings(tillFolder_);
+    http_.readSettings();
     return "";
   } catch (const std::exception& e) {
     return e.what();
@@ -79,147 +78,113 @@ std::string UploadEngine::readSettings() {
 }
 
 std::string UploadEngine::stamp() const {
-  return text::formatStamp(clock.now());
+  return text::formatStamp(clock_.now());
 }
 
 void UploadEngine::run() {
-  if (Busy == 1 || !http.created() || stop::requested()) return;
+  if (Busy == 1 || !http_.created() || stop::requested()) return;
   Busy = 1;
-  lastRun = RunStatus{};
-  lastRun.version = programVersion();
-  lastRun.started = isoTime(clock.now());
-  runLog.write("Run", "version " + lastRun.version);
+  UploadHost& host = loggedHost_;
+  lastRun_ = RunStatus{};
+  lastRun_.version = programVersion();
+  lastRun_.started = isoTime(clock_.now());
+  runLog_.write("Run", "version " + lastRun_.version);
   if (host.progressLineCount() >= 30) host.clearProgress();
   host.addProgressLine(stamp());
   try {
-    BatchList.clear();
-    host.addProgressLine(text::B5("位置: ") + http.Host + text::B5("  資料庫: ") + http.DataName +
+    batch_.clear();
+    host.addProgressLine(text::B5("位置: ") + http_.Host + text::B5("  資料庫: ") + http_.DataName +
                          " ....!");
     host.setCaption(text::B5("機號:") + MachineNo + "______" + stamp() + "  Ver: 2018-03-15");
     host.addProgressLine(text::B5("機號:[") + MachineNo + text::B5("]倉庫代號比對(連線)中..!"));
     host.show(text::B5("機號:") + MachineNo);
 
-    http.OpenRemote(remoteResult,
-                    expand("SELECT MCH_NO,STOCK_ID,STORE_ID FROM MCH_ITEM WHERE MCH_NO = '{no}'",
-                           [&](std::string_view) { return MachineNo; }));
-    StockId = remoteResult.field(1).asString();
-    StoreId = remoteResult.field(2).asString();
-    host.show(text::B5("倉庫代號") + StockId);
-    host.addProgressLine(text::B5("倉庫代號:") + StockId + text::B5("....(連線)ok"));
+    http_.OpenRemote(staging_.remoteResult,
+                     expand("SELECT MCH_NO,STOCK_ID,STORE_ID FROM MCH_ITEM WHERE MCH_NO = '{no}'",
+                            [&](std::string_view) { return MachineNo; }));
+    values_.machineNo = MachineNo;
+    values_.stockId = staging_.remoteResult.field(1).asString();
+    values_.storeId = staging_.remoteResult.field(2).asString();
+    host.show(text::B5("倉庫代號") + values_.stockId);
+    host.addProgressLine(text::B5("倉庫代號:") + values_.stockId + text::B5("....(連線)ok"));
 
-    if (StockId.empty()) {
+    if (values_.stockId.empty()) {
       host.addProgressLine(text::B5(" 倉庫代號空白,上傳終止..!"));
     } else {
-      OneDayDate = DateToROC(text::formatDate(host.oneDayDate()));
-      runEveryKind();
+      values_.oneDayDate = DateToROC(text::formatDate(host.oneDayDate()));
+      RunProgress progress{host, lastRun_};
+      RunContext run{local_,   staging_, http_,  progress,   values_,
+                     settings, batch_,   clock_, rootFolder_};
+      runEveryKind(run);
     }
     endOfRun();
-    lastRunFailed = false;
     runEnded("ok", "");
   } catch (const stop::Stopped&) {
     // Stopped from outside: every row stays as it is at this moment, as after
     // a failure, and nothing is re-armed; the program is ending.
     Busy = 0;
-    runLog.write("Stop", "stopped from outside");
+    runLog_.write("Stop", "stopped from outside");
     runEnded("stopped", "");
   } catch (const std::exception& e) {
     // One handler for everything: the run ends here, silently but for the failure log.
     host.addFailureLine(text::B5("錯誤的連線(主機)..") + stamp());
     Busy = 0;
     ++FailCount;
-    lastRun.timerArmed = FailCount < 3 || settings.watchMinutes > 0;
+    lastRun_.timerArmed = FailCount < 3 || settings.watchMinutes > 0;
     if (FailCount < 3)
       host.armUploadTimer();
     else if (settings.watchMinutes > 0)
       host.armUploadTimerAfter(std::chrono::minutes(settings.watchMinutes));
-    lastRunFailed = true;
-    lastFailure = e.what();
+    lastFailure_ = e.what();
     // The failure log keeps its one line; the run log and status.json say why.
-    runLog.write("Error", lastFailure);
-    runEnded("failed", lastFailure);
+    runLog_.write("Error", lastFailure_);
+    runEnded("failed", lastFailure_);
   }
 }
 
 void UploadEngine::runEnded(const char* result, const std::string& reason) {
-  http.httpClient.closeConnection();  // nothing held open between runs
-  lastRun.ended = isoTime(clock.now());
-  lastRun.result = result;
-  lastRun.reason = text::big5ToUtf8(reason);
-  if (lastRun.result == "ok") {
-    lastRun.failedKind.clear();
-    lastRun.failedKey.clear();
+  http_.httpClient.closeConnection();  // nothing held open between runs
+  lastRun_.ended = isoTime(clock_.now());
+  lastRun_.result = result;
+  lastRun_.reason = text::big5ToUtf8(reason);
+  if (lastRun_.result == "ok") {
+    lastRun_.failedKind.clear();
+    lastRun_.failedKey.clear();
   }
-  lastRun.failCount = FailCount;
+  lastRun_.failCount = FailCount;
   try {
-    writeStatusFile(statusFile(tillFolder), lastRun);
+    writeStatusFile(statusFile(tillFolder_), lastRun_);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tavrix: %s (the runs go on without it)\n", e.what());
   }
 }
 
-void UploadEngine::working(const char* kind, const std::string& key) {
-  lastRun.failedKind = kind;
-  lastRun.failedKey = text::big5ToUtf8(key);
-}
-
-void UploadEngine::confirmed(const char* kind, int records) {
-  lastRun.countSent(kind, records);
-}
-
-void UploadEngine::stuck(const char* kind, const std::string& key, const std::string& reason) {
-  std::string why = reason;
-  while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
-  lastRun.stuck.push_back({kind, text::big5ToUtf8(key), text::big5ToUtf8(why)});
-}
-
-void UploadEngine::runEveryKind() {
+void UploadEngine::runEveryKind(RunContext& run) {
   // Every item is ticked and every kind runs, whatever the user ticked.
-  for (int index = 0; index < host.kindCount(); ++index) {
-    host.tickKind(index);
-    if (index < static_cast<int>(kTransfers.size()) && kTransfers[index]) kTransfers[index](*this);
+  for (int index = 0; index < loggedHost_.kindCount(); ++index) {
+    loggedHost_.tickKind(index);
+    if (index < static_cast<int>(kTransfers.size()) && kTransfers[index]) kTransfers[index](run);
   }
 }
 
 void UploadEngine::endOfRun() {
-  host.addProgressLine(stamp() + "...OK");
+  loggedHost_.addProgressLine(stamp() + "...OK");
   Busy = 0;
-  BatchList.clear();
+  batch_.clear();
   // The count covers every pending sale, not the one row FIRST 1 returns.
-  openLocal(SQL_DataMain, kPendingSales);
-  int64_t pending = SQL_DataMain.recordCount();
-  lastRun.timerArmed = pending > 0 || settings.watchMinutes > 0;
+  LocalDatabase::open(local_.recordRows, kPendingSales);
+  int64_t pending = local_.recordRows.recordCount();
+  lastRun_.timerArmed = pending > 0 || settings.watchMinutes > 0;
   if (pending > 0)
-    host.armUploadTimer();
+    loggedHost_.armUploadTimer();
   else if (settings.watchMinutes > 0)
-    host.armUploadTimerAfter(std::chrono::minutes(settings.watchMinutes));
-  host.addProgressLine("Record:" + std::to_string(pending));
-}
-
-void UploadEngine::openLocal(localdb::SqlQuery& query, const std::string& statement) {
-  stop::checkpoint();
-  query.close();
-  query.setSql(statement);
-  try {
-    query.open();
-  } catch (const localdb::DatabaseError& e) {
-    throw inStatement(e, statement);
-  }
-}
-
-void UploadEngine::runLocal(const std::string& statement) {
-  localStatement.close();
-  localStatement.sql().clear();
-  localStatement.sql().add(statement);
-  try {
-    localStatement.execute();
-  } catch (const localdb::DatabaseError& e) {
-    throw inStatement(e, statement);
-  }
+    loggedHost_.armUploadTimerAfter(std::chrono::minutes(settings.watchMinutes));
+  loggedHost_.addProgressLine("Record:" + std::to_string(pending));
 }
 
 void UploadEngine::uploadTimerTick() {
-  host.addProgressLine("Timer1...");
-  if (host.mode() == 0) run();
+  loggedHost_.addProgressLine("Timer1...");
+  if (loggedHost_.mode() == 0) run();
 }
 
 }  // namespace tavrix

@@ -1,20 +1,20 @@
-// The upload run and everything it works on: the local connection, the local
-// queries, the staging datasets and the values one run hands to the kinds.
+// The upload engine, as the till program and tavrix-upload use it: start-up,
+// the settings, a run over every data kind, the upload timer's tick, and
+// what the window shows. What a run works on is in run_context.h.
 #pragma once
 
 #include <atomic>
 #include <string>
+#include <vector>
 
-#include "platform/dataset/dataset.h"
-#include "platform/localdb/connection.h"
-#include "platform/localdb/query.h"
-#include "platform/localdb/statement.h"
 #include "platform/text/clock.h"
 #include "service/head_office_service.h"
 #include "upload/host.h"
+#include "upload/run_context.h"
 #include "upload/run_log.h"
 #include "upload/run_settings.h"
 #include "upload/run_status.h"
+#include "upload/start_up.h"
 
 namespace tavrix {
 
@@ -25,25 +25,11 @@ class UploadEngine {
   UploadEngine(UploadHost& window, HeadOfficeService& http, const text::Clock& clock,
                std::string rootFolder, std::string tillFolder);
 
-  // One upload run over every data kind. A failure anywhere ends the run
-  // with a line in the failure log and may re-arm the upload timer. Runs
-  // never nest: while Busy is 1 this does nothing, and nothing runs before the
-  // data service client has been created or once a stop has been asked for.
-  // A stop ends the run at its next query or request, leaving every row as
-  // it is.
-  void run();
-
-  // Local statements, in the till program's rhythm: a query is closed, given
-  // its text and opened; localStatement is closed, cleared, given one line
-  // and run.
-  // A stop asked for from outside ends the run before a query, never before a
-  // mark: the marks of one record all go, or none.
-  static void openLocal(localdb::SqlQuery& query, const std::string& statement);
-  void runLocal(const std::string& statement);
-
-  // What a tick of the upload timer does once the window has disarmed it: a log line
-  // and, in the not-yet-transferred mode, a run.
-  void uploadTimerTick();
+  // The window's start-up steps (start_up.h) on the till's own connection,
+  // after the connection's designed parameters; sets MachineNo.
+  StartUp startUp(const std::vector<std::string>& args, const text::Date& today);
+  // The till's database, which start-up opens.
+  localdb::SqlConnection& localConnection() { return local_.connection; }
 
   // How the till runs unattended ([run] of httpset.ini), read at start-up.
   RunSettings settings;
@@ -52,52 +38,53 @@ class UploadEngine {
   // run starts; empty when all went well.
   std::string readSettings();
 
+  // One upload run over every data kind. A failure anywhere ends the run
+  // with a line in the failure log and may re-arm the upload timer. Runs
+  // never nest: while Busy is 1 this does nothing, and nothing runs before the
+  // data service client has been created or once a stop has been asked for.
+  // A stop ends the run at its next query or request, leaving every row as
+  // it is.
+  void run();
+
+  // What a tick of the upload timer does once the window has disarmed it: a log line
+  // and, in the not-yet-transferred mode, a run.
+  void uploadTimerTick();
+
+  // The window as the run sees it: every log line also in the run log, and
+  // with boxes=0 a box as a progress line.
+  UploadHost& host() { return loggedHost_; }
+
   // Program-wide values.
   std::atomic<int> Busy = 0;  // read by the window while a run works elsewhere
   int FailCount = 0;
   std::string MachineNo;
-  // How the last run ended, for a terminal; the window shows none of it.
-  bool lastRunFailed = false;
-  std::string lastFailure;
 
-  // The run under way, or the last one; status.json once it has ended.
-  RunStatus lastRun;
-  // What the kinds report as they go: the record in hand (a key as its
-  // progress line shows it), records the head office confirmed, and a record
-  // that failed every pass the run allows it. Texts are Big5.
-  void working(const char* kind, const std::string& key);
-  void confirmed(const char* kind, int records);
-  void stuck(const char* kind, const std::string& key, const std::string& reason);
-
-  // Values of one run.
-  StatementBatch BatchList;
-  std::string StockId, StoreId, OneDayDate;
-
-  // The components the kinds work on.
-  localdb::SqlConnection SQLCon_Loc;
-  localdb::SqlQuery SQL_DataMain{SQLCon_Loc}, SQL_DataMast{SQLCon_Loc}, SQL_DataPoint{SQLCon_Loc},
-      SQL_GROUP{SQLCon_Loc}, SQL_Product{SQLCon_Loc}, SQL_LOC_TYPE{SQLCon_Loc};
-  localdb::SqlStatement localStatement{SQLCon_Loc};  // marks and other one-line statements
-  dataset::DataSet CDS_PosMaster, CDS_PosSub, CDS_PointMaster;
-  dataset::DataSet remoteResult;  // the head office's answer: machine check, verification
-
-  RunLog runLog;
+  // How the last run ended (while a run is under way: how far it got).
+  const RunStatus& lastRun() const { return lastRun_; }
+  bool lastRunFailed() const { return lastRun_.result == "failed"; }
+  // Why it failed, Big5, for a terminal; the window shows none of it.
+  const std::string& lastFailure() const { return lastFailure_; }
 
  private:
-  LoggedHost loggedHost_;
-
- public:
-  UploadHost& host;  // the window, every memo line also in the run log
-  HeadOfficeService& http;
-  const text::Clock& clock;
-  const std::string rootFolder;
-  const std::string tillFolder;
-
- private:
-  void runEveryKind();
+  void runEveryKind(RunContext& run);
   void endOfRun();
   void runEnded(const char* result, const std::string& reason);
   std::string stamp() const;
+
+  RunLog runLog_;
+  LoggedHost loggedHost_;
+  HeadOfficeService& http_;
+  const text::Clock& clock_;
+  const std::string rootFolder_;
+  const std::string tillFolder_;
+
+  // What the runs work on, for the program's life.
+  LocalDatabase local_;
+  Staging staging_;
+  StatementBatch batch_;
+  RunValues values_;
+  RunStatus lastRun_;
+  std::string lastFailure_;
 };
 
 }  // namespace tavrix

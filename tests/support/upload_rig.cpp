@@ -27,9 +27,9 @@ std::vector<std::string> rowsOf(localdb::SqlConnection& c, const std::string& se
 UploadRig::UploadRig(const std::vector<std::string>& simOptions, const std::string& machine)
     : sim(simOptions, machine), till(schema::till()) {
   folder.write("httpset.ini", sim.httpsetIni());
-  box.host = &engine.host;
+  box.host = &engine.host();
   http.readSettings();
-  till.configure(engine.SQLCon_Loc);
+  till.configure(engine.localConnection());
   engine.MachineNo = "01";
 }
 
