@@ -79,14 +79,18 @@ TEST(Unattended, WatchMinutesArmTheTimerWithNothingPendingAndAfterTheThirdFailur
 
 TEST(Unattended, SettingsAreWholeNumbersOrAClearError) {
   testing::TempFolder folder;
-  folder.write("httpset.ini", "[run]\r\nboxes=0\r\ncatch_up=1\r\nwatch_minutes=15\r\n");
+  folder.write("httpset.ini",
+               "[run]\r\nboxes=0\r\ncatch_up=1\r\nwatch_minutes=15\r\nforeign_sale_guard=0\r\n");
   RunSettings s = readRunSettings(folder.path());
-  EXPECT_EQ(describe(s), "boxes 0, catch_up 1, watch_minutes 15");
+  EXPECT_EQ(describe(s), "boxes 0, catch_up 1, watch_minutes 15, foreign_sale_guard 0");
   EXPECT_EQ(describe(readRunSettings(folder.path() + "nowhere/")),
-            "boxes 1, catch_up 0, watch_minutes 0");
+            "boxes 1, catch_up 0, watch_minutes 0, foreign_sale_guard 1");
   folder.write("httpset.ini", "[run]\r\nwatch_minutes=soon\r\n");
   EXPECT_EQ(testing::errorOf([&] { readRunSettings(folder.path()); }),
             "httpset.ini: [run] watch_minutes must be a whole number (0 or more), not \"soon\"");
+  folder.write("httpset.ini", "[run]\r\nforeign_sale_guard=yes\r\n");
+  EXPECT_EQ(testing::errorOf([&] { readRunSettings(folder.path()); }),
+            "httpset.ini: [run] foreign_sale_guard must be 0 or 1, not \"yes\"");
 }
 
 }  // namespace

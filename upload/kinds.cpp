@@ -27,6 +27,7 @@ const SaleKind kSalesKind = {
     .markLines =
         "UPDATE LOC_MAST SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
     .markedLine = nullptr,
+    .guardedBy = kSaleHeaders,
 };
 
 // A void also withdraws the sale and its points from the head office.
@@ -62,6 +63,7 @@ const SaleKind kVoidedSalesKind = {
     .markLines =
         "UPDATE LOC_MASD SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
     .markedLine = "{date} {no}..ok",
+    .guardedBy = kSaleHeaders | kVoidedSaleHeaders,
 };
 
 const SaleKind kExchangesKind = {
@@ -92,6 +94,7 @@ const SaleKind kExchangesKind = {
         "UPDATE LOC_MAST_CHG SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO  "
         " = '{no}'",
     .markedLine = nullptr,
+    .guardedBy = kExchangeHeaders,
 };
 
 const RecordKind kPointRecords = {
@@ -123,6 +126,7 @@ const RecordKind kPointRecords = {
         "UPDATE POINT_MASTER SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
     .cardColumn = nullptr,
     .convertsDate = true,
+    .guardedBy = kSaleHeaders,
 };
 
 const RecordKind kStoredValueRecords = {
@@ -161,6 +165,7 @@ const RecordKind kStoredValueRecords = {
         "'{no}' AND   ICCARD_ID = '{card}'",
     .cardColumn = "ICCARD_ID",
     .convertsDate = false,
+    .guardedBy = kSaleHeaders,
 };
 
 const RecordKind kCreditCardRecords = {
@@ -206,6 +211,7 @@ const RecordKind kCreditCardRecords = {
         "UPDATE CREDIT_CARD SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
     .cardColumn = nullptr,
     .convertsDate = true,
+    .guardedBy = kSaleHeaders,
 };
 
 const DateBatchedKind kDeletionLog = {
@@ -235,6 +241,7 @@ const DateBatchedKind kDeletionLog = {
                     " AND SAL_NO = '{$SAL_NO}'", " AND ORD_NO = '{$ORD_NO}';"},
     .table = "POS_DELE",
     .mark = "UPDATE LOC_DELE SET TRN_CODE = 'Y' WHERE TRN_CODE ='*' and SAL_DATE = '{group}'",
+    .guardedBy = kSaleHeaders,
 };
 
 const DateBatchedKind kKeyLog = {
@@ -258,6 +265,7 @@ const DateBatchedKind kKeyLog = {
                     " AND SAL_TIME = '{$SAL_TIME}';"},
     .table = "POS_KEY",
     .mark = "UPDATE LOC_KEY SET TRN_CODE = 'Y' WHERE TRN_CODE ='*' and SAL_DATE = '{group}'",
+    .guardedBy = 0,  // deletes by machine too
 };
 
 const DateBatchedKind kClockInRecords = {
@@ -280,6 +288,7 @@ const DateBatchedKind kClockInRecords = {
                     " AND EMPLOYEE_ID = '{$EMPLOYEE_ID}'", " AND TIME_IN     = '{$TIME_IN}';"},
     .table = "POS_DAY",
     .mark = "UPDATE LOC_DAY SET TRN_CODE = 'Y' WHERE TRN_CODE ='*' and INI_DATE = '{group}'",
+    .guardedBy = 0,  // keyed by employee and time, not by sale
 };
 
 }  // namespace tavrix

@@ -13,6 +13,12 @@ namespace tavrix {
 // Failed passes in a row after which a kind ends for this run.
 constexpr int kFailureBudget = 5;
 
+// The head-office header tables that carry the machine of a sale. A batch
+// keyed by day and sale number is held back where another machine holds that
+// sale in one of the tables its kind names (0: none, the key says the machine
+// or is no sale).
+enum HeaderTable : unsigned { kSaleHeaders = 1, kVoidedSaleHeaders = 2, kExchangeHeaders = 4 };
+
 // Which of the sale-shaped kinds a staged column belongs to.
 enum SaleVariant : unsigned { kSales = 1, kVoidedSales = 2, kExchanges = 4 };
 
@@ -43,6 +49,7 @@ struct SaleKind {
   const char* markHeader;
   const char* markLines;
   const char* markedLine;  // logged after the marks; nullptr for none
+  unsigned guardedBy;      // HeaderTable bits
 };
 
 extern const SaleKind kSalesKind;
@@ -69,6 +76,7 @@ struct RecordKind {
   const char* mark;
   const char* cardColumn;  // a third key column; nullptr for none
   bool convertsDate;       // false: the local date text is sent as it is
+  unsigned guardedBy;      // HeaderTable bits
 };
 
 // A kind sent one date at a time: the rows to send get the pending mark, each
@@ -85,6 +93,7 @@ struct DateBatchedKind {
   std::vector<const char*> deleteLines;  // per staged record
   const char* table;
   const char* mark;
+  unsigned guardedBy;  // HeaderTable bits, through each row's SAL_NO
 };
 
 extern const RecordKind kPointRecords;

@@ -53,4 +53,9 @@ void RunProgress::stuck(const char* kind, const std::string& key, const std::str
   status.stuck.push_back({kind, text::big5ToUtf8(key), text::big5ToUtf8(why)});
 }
 
+void RunProgress::held(const char* kind, const std::string& key, const std::string& reason) {
+  log.write("Held", reason);
+  stuck(kind, key, reason);
+}
+
 }  // namespace tavrix

@@ -14,6 +14,7 @@
 #include "service/head_office_service.h"
 #include "service/statement_batch.h"
 #include "upload/host.h"
+#include "upload/run_log.h"
 #include "upload/run_settings.h"
 #include "upload/run_status.h"
 
@@ -33,6 +34,8 @@ struct LocalDatabase {
   localdb::SqlQuery pendingDates{connection};
   // A sale line's product and the product's type.
   localdb::SqlQuery product{connection}, productType{connection};
+  // The sale numbers of the days that records wait for.
+  localdb::SqlQuery saleNumbers{connection};
   // Marks and the other one-line statements.
   localdb::SqlStatement statement{connection};
 
@@ -54,9 +57,10 @@ struct Staging {
 };
 
 // Where a run's progress goes: the window's logs (every line also in the run
-// log) and the record in hand, for status.json. Texts are Big5.
+// log), the run log, and the record in hand, for status.json. Texts are Big5.
 struct RunProgress {
   UploadHost& window;
+  RunLog& log;
   RunStatus& status;
 
   // The record in hand, a key as its progress line shows it ("" between records).
@@ -65,6 +69,9 @@ struct RunProgress {
   void confirmed(const char* kind, int records);
   // A record that failed every pass the run allows it.
   void stuck(const char* kind, const std::string& key, const std::string& reason);
+  // A record another machine holds at the head office: stuck, and said in
+  // the run log (the window's logs stay as they are).
+  void held(const char* kind, const std::string& key, const std::string& reason);
 };
 
 // The values one run hands to the kinds.
@@ -72,6 +79,8 @@ struct RunValues {
   std::string machineNo, stockId, storeId;
   std::string oneDayDate;  // the day of the one-day mode, ROC text
 };
+
+class ForeignSaleGuard;
 
 struct RunContext {
   LocalDatabase& local;
@@ -81,6 +90,7 @@ struct RunContext {
   const RunValues& values;
   const RunSettings& settings;
   StatementBatch& batch;
+  ForeignSaleGuard& guard;        // before a batch keyed by day and sale number
   const text::Clock& clock;       // a staged sale's transfer date
   const std::string& rootFolder;  // stands for C:\ : the batch copy files
 };

@@ -17,6 +17,14 @@ int wholeNumber(const ProfileFile& ini, const char* key, const char* fallback) {
   return static_cast<int>(*n);
 }
 
+bool zeroOrOne(const ProfileFile& ini, const char* key, const char* fallback) {
+  std::string text = ini.value("run", key, fallback);
+  if (text != "0" && text != "1")
+    throw GeneralError(std::string("httpset.ini: [run] ") + key + " must be 0 or 1, not \"" + text +
+                       "\"");
+  return text == "1";
+}
+
 }  // namespace
 
 RunSettings readRunSettings(const std::string& tillFolder) {
@@ -25,12 +33,14 @@ RunSettings readRunSettings(const std::string& tillFolder) {
   s.boxes = wholeNumber(ini, "boxes", "1") != 0;
   s.catchUp = wholeNumber(ini, "catch_up", "0") != 0;
   s.watchMinutes = wholeNumber(ini, "watch_minutes", "0");
+  s.foreignSaleGuard = zeroOrOne(ini, "foreign_sale_guard", "1");
   return s;
 }
 
 std::string describe(const RunSettings& s) {
   return std::string("boxes ") + (s.boxes ? "1" : "0") + ", catch_up " + (s.catchUp ? "1" : "0") +
-         ", watch_minutes " + std::to_string(s.watchMinutes);
+         ", watch_minutes " + std::to_string(s.watchMinutes) + ", foreign_sale_guard " +
+         (s.foreignSaleGuard ? "1" : "0");
 }
 
 }  // namespace tavrix

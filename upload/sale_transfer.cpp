@@ -4,6 +4,7 @@
 #include "platform/text/calendar.h"
 #include "platform/text/folders.h"
 #include "service/insert_sql.h"
+#include "upload/foreign_sale_guard.h"
 #include "upload/kinds.h"
 #include "upload/sale_staging.h"
 #include "upload/statement_template.h"
@@ -31,15 +32,20 @@ void probe(RunContext& run, const SaleKind& kind) {
   run.headOffice.OpenRemote(run.staging.saleLines, kind.probeLines);
 }
 
-// The first pending header, or false when there is none.
-bool pick(RunContext& run, const SaleKind& kind, Sale& sale) {
-  run.local.open(run.local.recordRows, kind.pick);
+// The first pending header past the `setAside` ones, or false when there is none.
+bool pick(RunContext& run, const SaleKind& kind, Sale& sale, int setAside) {
+  run.local.open(run.local.recordRows, passingOver(kind.pick, setAside));
   if (run.local.recordRows.eof()) return false;
   sale.date = run.local.recordRows.fieldByName("SAL_DATE").asString();
   sale.no = run.local.recordRows.fieldByName("SAL_NO").asString();
   run.progress.working(kind.name, sale.key());
   sale.ad = ROCToDate(sale.date);
   return true;
+}
+
+bool holdsBack(RunContext& run, const SaleKind& kind, const Sale& sale) {
+  return run.guard.holdsBack(run.progress, kind.name, kind.guardedBy, sale.date, sale.no,
+                             sale.key());
 }
 
 void stage(RunContext& run, const SaleKind& kind, const Sale& sale) {
@@ -96,7 +102,12 @@ void transferWithBudget(RunContext& run, const SaleKind& kind) {
   Sale sale;
   std::string failure;
   int attempts = 0;
-  while (attempts < kFailureBudget && pick(run, kind, sale)) {
+  int setAside = 0;  // sales another machine holds at the head office
+  while (attempts < kFailureBudget && pick(run, kind, sale, setAside)) {
+    if (holdsBack(run, kind, sale)) {
+      ++setAside;
+      continue;
+    }
     run.progress.window.addProgressLine(sale.progress("..."));
     stage(run, kind, sale);
     buildBatch(run, kind, sale);
@@ -122,7 +133,12 @@ void TransferSales(RunContext& run) {
   // one fails, each sent, verified and marked on its own.
   Sale sale;
   std::string previous;
-  while (pick(run, kind, sale) && sale.key() != previous) {
+  int setAside = 0;  // sales another machine holds at the head office: not this run's one
+  while (pick(run, kind, sale, setAside) && sale.key() != previous) {
+    if (holdsBack(run, kind, sale)) {
+      ++setAside;
+      continue;
+    }
     run.progress.window.addProgressLine(sale.progress("..."));
     stage(run, kind, sale);
     run.progress.window.addProgressLine(sale.progress("..Remote"));

@@ -24,4 +24,13 @@ std::string expand(std::string_view pattern,
   return out;
 }
 
+std::string passingOver(std::string_view pick, int records) {
+  std::string out(pick);
+  if (records > 0) {
+    size_t first = out.find("FIRST 1 ");
+    if (first != std::string::npos) out.insert(first + 8, "SKIP " + std::to_string(records) + " ");
+  }
+  return out;
+}
+
 }  // namespace tavrix

@@ -14,4 +14,8 @@ namespace tavrix {
 std::string expand(std::string_view pattern,
                    const std::function<std::string(std::string_view name)>& lookup);
 
+// A "select FIRST 1 ..." pick that passes over the first `records` rows it
+// would pick: the records set aside in this run.
+std::string passingOver(std::string_view pick, int records);
+
 }  // namespace tavrix

@@ -109,10 +109,12 @@ std::string statusJson(const TillStatus& s) {
   j["till"] = s.tillFolder;
   j["machine"] = s.machineNo.empty() ? Json() : Json(text::big5ToUtf8(s.machineNo));
   j["client"] = s.client;
-  j["settings"] = s.settingsError.empty() ? Json{{"boxes", s.settings.boxes ? 1 : 0},
-                                                 {"catchUp", s.settings.catchUp ? 1 : 0},
-                                                 {"watchMinutes", s.settings.watchMinutes}}
-                                          : Json{{"error", text::big5ToUtf8(s.settingsError)}};
+  j["settings"] = s.settingsError.empty()
+                      ? Json{{"boxes", s.settings.boxes ? 1 : 0},
+                             {"catchUp", s.settings.catchUp ? 1 : 0},
+                             {"watchMinutes", s.settings.watchMinutes},
+                             {"foreignSaleGuard", s.settings.foreignSaleGuard ? 1 : 0}}
+                      : Json{{"error", text::big5ToUtf8(s.settingsError)}};
   j["kinds"] = Json::array();
   for (const PendingTable& p : s.tables)
     j["kinds"].push_back(

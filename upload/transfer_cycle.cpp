@@ -4,6 +4,7 @@
 #include "platform/text/calendar.h"
 #include "platform/text/folders.h"
 #include "service/insert_sql.h"
+#include "upload/foreign_sale_guard.h"
 #include "upload/statement_template.h"
 
 namespace tavrix {
@@ -20,9 +21,10 @@ void transferRecords(RunContext& run, const RecordKind& kind) {
 
   std::string record, failure;  // the record in hand and why its last pass failed
   int attempts = 0;
+  int setAside = 0;  // records another machine holds at the head office
   while (attempts < kFailureBudget) {
     if (kind.passLine) run.progress.window.addProgressLine(text::B5(kind.passLine));
-    run.local.open(run.local.nextRecord, kind.pick);
+    run.local.open(run.local.nextRecord, passingOver(kind.pick, setAside));
     if (run.local.nextRecord.eof()) break;
 
     std::string date = run.local.nextRecord.fieldByName("SAL_DATE").asString();
@@ -31,6 +33,10 @@ void transferRecords(RunContext& run, const RecordKind& kind) {
         kind.cardColumn ? run.local.nextRecord.fieldByName(kind.cardColumn).asString() : "";
     record = date + "_" + no + (kind.cardColumn ? "_" + card : "");
     run.progress.working(kind.name, record);
+    if (run.guard.holdsBack(run.progress, kind.name, kind.guardedBy, date, no, record)) {
+      ++setAside;
+      continue;
+    }
     std::string ad = kind.convertsDate ? ROCToDate(date) : date;
     auto key = [&](std::string_view name) -> std::string {
       return name == "date" ? date : name == "ad" ? ad : name == "no" ? no : card;
@@ -100,6 +106,7 @@ void transferByDate(RunContext& run, const DateBatchedKind& kind) {
     if (run.local.recordRows.eof()) continue;
 
     run.batch.clear();
+    std::string held;  // the guard's verdict, from the first row another machine holds
     auto staged = [&](std::string_view name) {
       return run.staging.rows.fieldByName(name.substr(1)).asString();  // "$COLUMN"
     };
@@ -107,6 +114,11 @@ void transferByDate(RunContext& run, const DateBatchedKind& kind) {
     // many thousand rows is held once, in the form the request sends.
     int rows = 0;
     for (; !run.local.recordRows.eof(); run.local.recordRows.next(), ++rows) {
+      if (kind.guardedBy && held.empty()) {
+        std::string no = run.local.recordRows.fieldByName("SAL_NO").asString();
+        if (std::string machine = run.guard.heldBy(kind.guardedBy, group, no); !machine.empty())
+          held = heldElsewhere(group, no, machine);
+      }
       run.staging.rows.emptyDataSet();
       run.staging.rows.append();
       copyColumns(run.local.recordRows, run.staging.rows, kind.columns);
@@ -114,7 +126,9 @@ void transferByDate(RunContext& run, const DateBatchedKind& kind) {
       for (const char* line : kind.deleteLines) run.batch.push_back(expand(line, staged));
       run.batch.push_back(BuildInsertSQL(run.staging.rows, kind.table) + ";");
     }
-    if (run.headOffice.ExecRemoteSQL(run.batch)) {
+    if (!held.empty()) {
+      run.progress.held(kind.name, group, held);  // the day stays pending
+    } else if (run.headOffice.ExecRemoteSQL(run.batch)) {
       run.local.run(expand(kind.mark, groupKey));
       run.progress.confirmed(kind.name, rows);
     } else {

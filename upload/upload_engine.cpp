@@ -7,6 +7,7 @@
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "platform/text/calendar.h"
+#include "upload/foreign_sale_guard.h"
 #include "upload/program_version.h"
 #include "upload/sale_transfer.h"
 #include "upload/statement_template.h"
@@ -112,9 +113,10 @@ void UploadEngine::run() {
       host.addProgressLine(text::B5(" 倉庫代號空白,上傳終止..!"));
     } else {
       values_.oneDayDate = DateToROC(text::formatDate(host.oneDayDate()));
-      RunProgress progress{host, lastRun_};
-      RunContext run{local_,   staging_, http_,  progress,   values_,
-                     settings, batch_,   clock_, rootFolder_};
+      RunProgress progress{host, runLog_, lastRun_};
+      ForeignSaleGuard guard(local_, http_, values_, settings.foreignSaleGuard);
+      RunContext run{local_,   staging_, http_, progress, values_,
+                     settings, batch_,   guard, clock_,   rootFolder_};
       runEveryKind(run);
     }
     endOfRun();
