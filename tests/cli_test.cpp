@@ -184,8 +184,9 @@ TEST(TavrixUpload, WatchMinutesMakeADaemonAndOneUploaderRunsATill) {
       << second.output();
   ChildProcess status({upload(), "--status"});
   EXPECT_EQ(status.wait(), 0);
-  EXPECT_NE(status.output().find("settings boxes 1, catch_up 0, watch_minutes 1, foreign_sale_guard 1\n"),
-            std::string::npos)
+  EXPECT_NE(
+      status.output().find("settings boxes 1, catch_up 0, watch_minutes 1, foreign_sale_guard 1\n"),
+      std::string::npos)
       << status.output();
   EXPECT_EQ(daemon.stop(), 143);  // still watching, and ended by SIGTERM
 

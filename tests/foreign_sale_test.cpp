@@ -78,7 +78,8 @@ TEST(ForeignSales, ASaleAnotherMachineHoldsStaysAndTheTillsOthersGo) {
        {"reason", "sale 0001 of 107/03/15 is held at the head office by machine 01; not replaced"}},
       {{"kind", "deletions"},
        {"key", "107/03/15"},
-       {"reason", "sale 0002 of 107/03/15 is held at the head office by machine 01; not replaced"}}};
+       {"reason",
+        "sale 0002 of 107/03/15 is held at the head office by machine 01; not replaced"}}};
   EXPECT_EQ(status["stuck"], expected);
   EXPECT_NE(rig.folder.read("log/20180315.log")
                 .find("Held sale 0002 of 107/03/15 is held at the head office by machine 01"),

@@ -188,9 +188,9 @@ static NTSTATUS real_path(void* p) {
 
 /* In the order of enum bridge_call. */
 __attribute__((visibility("default"))) NTSTATUS (*const __wine_unix_call_funcs[])(void*) = {
-    attach,     create,     detach,     drop,    start_multiple, commit,         rollback,
-    allocate,   prepare,    describe,   execute, fetch,          free_statement, execute_immediate,
-    open_blob2, get_segment, close_blob, sqlcode, interpret,     real_path,
+    attach,     create,      detach,     drop,    start_multiple, commit,         rollback,
+    allocate,   prepare,     describe,   execute, fetch,          free_statement, execute_immediate,
+    open_blob2, get_segment, close_blob, sqlcode, interpret,      real_path,
 };
 
 _Static_assert(sizeof(__wine_unix_call_funcs) / sizeof(__wine_unix_call_funcs[0]) == CALL_COUNT,
