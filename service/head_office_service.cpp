@@ -15,24 +15,12 @@ namespace {
 
 const char kConnectionProblem[] = "Connection problem!\r\n";
 
-// Upper-cases ASCII letters (string literals too) and turns each CR LF into a
-// blank; a lone CR or LF stays. Big5 characters pass whole: a second byte
-// that happens to be a small letter is no letter.
-std::string preparedStatement(std::string_view statement) {
-  std::string out;
-  out.reserve(statement.size());
-  for (size_t i = 0; i < statement.size();) {
-    if (text::big5CharLength(statement, i) == 2) {
-      out.append(statement.substr(i, 2));
-      i += 2;
-    } else if (statement.compare(i, 2, "\r\n") == 0) {
-      out += ' ';
-      i += 2;
-    } else {
-      out += text::asciiUpper(statement[i++]);
-    }
-  }
-  return out;
+// The reply's words for a log, without a line break of their own.
+std::string inOneLine(std::string text) {
+  if (text.size() > 300) text = text.substr(0, 300) + "...";
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text.empty() ? "an empty reply" : text;
 }
 
 // The reply as lines (ended by CR LF, a lone CR or a lone LF; a NUL ends the
@@ -50,6 +38,34 @@ std::string asLines(std::string_view reply) {
         reply[end + 1] == '\n')
       ++end;
     start = end + 1;
+  }
+  return out;
+}
+
+SilentAbort failedQuery(const HttpFailure& e, std::string_view statement) {
+  return SilentAbort(std::string(e.what()) + " (OpenRemote: " + std::string(statement) + ")");
+}
+
+bool isRefusal(const std::string& reply) {
+  return reply.compare(0, 8, "<RESULT>") == 0;
+}
+
+// A statement as the query endpoint receives it: ASCII letters upper-cased
+// (literals too), each CR LF a blank; a lone CR or LF stays. Big5 characters
+// pass whole: a second byte that happens to be a small letter is no letter.
+std::string asQueried(std::string_view statement) {
+  std::string out;
+  out.reserve(statement.size());
+  for (size_t i = 0; i < statement.size();) {
+    if (text::big5CharLength(statement, i) == 2) {
+      out.append(statement.substr(i, 2));
+      i += 2;
+    } else if (statement.compare(i, 2, "\r\n") == 0) {
+      out += ' ';
+      i += 2;
+    } else {
+      out += text::asciiUpper(statement[i++]);
+    }
   }
   return out;
 }
@@ -106,22 +122,51 @@ std::string HeadOfficeService::post(const std::string& url, const std::vector<Fo
                          multipartBody(fields, boundary));
 }
 
-void HeadOfficeService::OpenRemote(dataset::DataSet& dataset, std::string_view statement) {
-  std::string sql = preparedStatement(statement);
+// The query endpoint's reply from its packet on (what comes before the XML
+// declaration dropped). Raises HttpFailure.
+std::string HeadOfficeService::queryReply(std::string_view statement) {
+  std::string sql = asQueried(statement);
   std::vector<FormPart> form = {{"user_name", UserName}, {"password", Password}, {"sql", sql}};
+  std::string reply = post(QueryURL + "&user_name=" + UserName + "&password=" + Password, form);
+  if (size_t xml = reply.find("<?xml"); xml != std::string::npos) reply.erase(0, xml);
+  return reply;
+}
+
+void HeadOfficeService::OpenRemote(dataset::DataSet& dataset, std::string_view statement) {
   std::string reply;
   try {
-    reply = post(QueryURL + "&user_name=" + UserName + "&password=" + Password, form);
+    reply = queryReply(statement);
   } catch (const HttpFailure& e) {
-    throw SilentAbort(std::string(e.what()) + " (OpenRemote: " + std::string(statement) + ")");
+    throw failedQuery(e, statement);
   }
-  if (size_t xml = reply.find("<?xml"); xml != std::string::npos) reply.erase(0, xml);
-  if (reply.compare(0, 8, "<RESULT>") == 0) throw GeneralError(reply);
+  if (isRefusal(reply)) throw GeneralError(reply);
   try {
     dataset.loadFromPacket(reply);
   } catch (const GeneralError&) {
     throw GeneralError(reply);
   }
+}
+
+std::string HeadOfficeService::AskRemote(dataset::DataSet& dataset, std::string_view statement) {
+  std::string reply;
+  try {
+    reply = queryReply(statement);
+  } catch (const HttpStatusFailure& e) {
+    dataset.close();
+    return std::string(e.what()) + ": " + inOneLine(e.body);
+  } catch (const HttpFailure& e) {
+    throw failedQuery(e, statement);
+  }
+  if (isRefusal(reply)) {
+    dataset.close();
+    return inOneLine(reply);
+  }
+  try {
+    dataset.loadFromPacket(reply);
+  } catch (const GeneralError&) {
+    return "a reply that is no data packet: " + inOneLine(reply);
+  }
+  return "";
 }
 
 bool HeadOfficeService::ExecRemoteSQL(const StatementBatch& batch) {

@@ -38,6 +38,12 @@ class HeadOfficeService {
   // reply and leaves the dataset closed.
   void OpenRemote(dataset::DataSet& dataset, std::string_view statement);
 
+  // As OpenRemote, for a question that the head office may not answer: its
+  // refusal (a "<RESULT>" reply, a failing HTTP status, a reply that is no
+  // packet) comes back in its own words, the dataset closed; empty when it
+  // answered. A failed exchange raises SilentAbort, as for OpenRemote.
+  std::string AskRemote(dataset::DataSet& dataset, std::string_view statement);
+
   // Posts the batch to the script endpoint. True when the reply holds
   // "success". A failed exchange shows "Connection problem!", writes
   // messageerr.txt and returns false; only a failure to write that file raises.
@@ -56,6 +62,7 @@ class HeadOfficeService {
 
  private:
   std::string post(const std::string& url, const std::vector<FormPart>& fields);
+  std::string queryReply(std::string_view statement);
 
   const text::Clock& clock_;
   ModalBox& box_;

@@ -23,6 +23,15 @@ class HttpFailure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A reply came, with a status other than success: the head office's own
+// answer, not a failed exchange.
+class HttpStatusFailure : public HttpFailure {
+ public:
+  HttpStatusFailure(unsigned status, std::string body)
+      : HttpFailure("HTTP status " + std::to_string(status)), body(std::move(body)) {}
+  std::string body;
+};
+
 struct HttpLimits {
   std::chrono::milliseconds timeout{300000};  // connecting, and every wait for data
   size_t maxLine = 65000;                     // status, header and chunk-size lines

@@ -38,7 +38,7 @@ std::string HttpClient::post(const std::string& url, const std::string& contentT
       continue;
     }
     if (reply.status < 200 || reply.status > 299)
-      throw HttpFailure("HTTP status " + std::to_string(reply.status));
+      throw HttpStatusFailure(reply.status, std::move(reply.body));
     return std::move(reply.body);
   }
 }

@@ -55,6 +55,8 @@ struct Till {
   const std::string path = folder.path() + kName;
 };
 
+void expectEveryRecordDelivered(const std::string& tillDsn, const std::string& headOfficeDsn);
+
 TEST(TavrixUpload, TheAutoRunCycleCarriesEverySaleAndStops) {
   SimProcess sim;
   Till till(sim);
@@ -65,6 +67,9 @@ TEST(TavrixUpload, TheAutoRunCycleCarriesEverySaleAndStops) {
   EXPECT_NE(out.find("[倉庫代號W01]\n"), std::string::npos);  // a message box, as a line
   EXPECT_EQ(out.substr(out.size() - 9), "Record:0\n");
   EXPECT_EQ(out.find("! "), std::string::npos);
+  // The guard asked the strict head office all it needed.
+  EXPECT_EQ(nlohmann::json::parse(till.read("status.json"))["warnings"], nlohmann::json::array());
+  expectEveryRecordDelivered(fixtures::tillDsn(till.path), sim.dsn());
 }
 
 // Every local row marked, and the head office holding as many rows as the

@@ -11,6 +11,8 @@
 #include "tests/support/service_fixture.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_database.h"
+#include "upload/kinds.h"
+#include "upload/statement_template.h"
 
 namespace tavrix {
 namespace {
@@ -149,6 +151,65 @@ TEST(HeadOffice, RefusalsComeAsResultTexts) {
                HttpFailure);  // 404
 }
 
+// The head office answers only what a small head office reads: every
+// question the till asks, and none of the shapes beyond it.
+TEST(HeadOffice, AnswersPlainQuestionsOnly) {
+  // A sale number with an apostrophe, a keyword and a line break in its literal.
+  auto key = [](std::string_view name) -> std::string {
+    return name == "date" ? "107/03/15" : name == "ad" ? "2018/03/15" : "O'UNION\nSELECT";
+  };
+  std::vector<std::string> asked = {
+      "SELECT MCH_NO,STOCK_ID,STORE_ID FROM MCH_ITEM WHERE MCH_NO = '01'",
+      "SELECT SAL_DATE,SAL_NO,MCH_NO FROM POS_MASTER WHERE MCH_NO <> '01' AND (SAL_DATE = "
+      "'2018/03/14' AND SAL_NO >= '0007' AND SAL_NO <= '0009' OR SAL_DATE = '2018/03/15' AND "
+      "SAL_NO >= 'a' OR (MCH_NO IS NULL))",
+      "SELECT FIRST 1 * FROM POS_DELE WHERE SAL_DATE = '0000/00/00' ",
+      "SELECT FIRST 1 * FROM POS_KEY WHERE SAL_DATE = '0000/00/00' ",
+      "SELECT FIRST 1 * FROM POS_DAY WHERE INI_DATE = '0000/00/00' "};
+  for (const SaleKind* k : {&kSalesKind, &kVoidedSalesKind, &kExchangesKind})
+    for (const char* q : {k->probeHeader, k->probeLines, k->verifyHeader, k->verifyLines})
+      asked.push_back(expand(q, key));
+  for (const RecordKind* k : {&kPointRecords, &kStoredValueRecords, &kCreditCardRecords})
+    for (const char* q : {k->probe, k->verification}) asked.push_back(expand(q, key));
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"SELECT 0 AS HELD_IN, SAL_NO FROM POS_MASTER", "NOT A PLAIN COLUMN: 0 AS HELD_IN"},
+      {"SELECT SAL_NO FROM POS_MASTER UNION ALL SELECT SAL_NO FROM POS_MASTERD", "ONE SELECT ONLY"},
+      {"SELECT SAL_NO FROM POS_MASTER WHERE SAL_NO IN (SELECT SAL_NO FROM POS_SUB)",
+       "ONE SELECT ONLY"},
+      {"SELECT M.SAL_NO FROM POS_MASTER M JOIN POS_SUB S ON S.SAL_NO = M.SAL_NO", "ONE TABLE ONLY"},
+      {"SELECT SAL_NO FROM POS_MASTER JOIN POS_SUB ON 1 = 1", "ONE TABLE ONLY"},
+      {"SELECT SAL_NO FROM POS_MASTER, POS_SUB", "ONE TABLE ONLY"},
+      {"SELECT COUNT(*) FROM POS_MASTER", "NOT A PLAIN COLUMN: COUNT(*)"},
+      {"SELECT DISTINCT SAL_NO FROM POS_MASTER", "NOT A PLAIN COLUMN: DISTINCT SAL_NO"},
+      {"SELECT SAL_NO FROM POS_MASTER WHERE SAL_NO = 'X' GROUP BY SAL_NO",
+       "NOT ANSWERED HERE: \"GROUP BY SAL_NO\""},
+      {"SELECT SAL_NO FROM POS_MASTER ORDER BY SAL_NO", "NOT ANSWERED HERE: \"ORDER BY SAL_NO\""},
+      {"SELECT SAL_NO FROM POS_MASTER WHERE UPPER(SAL_NO) = 'X'", "NOT A COMPARISON"},
+      {"SELECT SAL_NO FROM POS_MASTER WHERE SAL_NO = 'X", "A LITERAL WITHOUT ITS CLOSING"}};
+
+  SimProcess sim;
+  ServiceUnderTest s(sim.httpsetIni());
+  DataSet ds;
+  for (const std::string& q : asked)
+    EXPECT_EQ(testing::errorOf([&] { s.http.OpenRemote(ds, q); }), "(no error)") << q;
+  for (const auto& [q, why] : refused)
+    EXPECT_EQ(testing::errorOf([&] { s.http.OpenRemote(ds, q); }).find("<RESULT>ERROR: " + why), 0u)
+        << q;
+
+  // The oldest head offices: the specified questions, "=" and AND only.
+  SimProcess oldest({"--equals-only"});
+  ServiceUnderTest o(oldest.httpsetIni());
+  EXPECT_EQ(testing::errorOf([&] { o.http.OpenRemote(ds, asked[0]); }), "(no error)");
+  EXPECT_EQ(
+      testing::errorOf([&] {
+        o.http.OpenRemote(ds, asked[1]);
+      }).find("<RESULT>ERROR: ONLY COLUMN = VALUE JOINED BY AND IS ANSWERED HERE, NOT \"<> '01'"),
+      0u);
+  SimProcess any({"--any-select"});
+  ServiceUnderTest a(any.httpsetIni());
+  EXPECT_EQ(testing::errorOf([&] { a.http.OpenRemote(ds, refused[1].first); }), "(no error)");
+}
+
 // Each fault, as the client sees it.
 TEST(HeadOffice, FaultsReachTheClientAsTheyWould) {
   DataSet ds;
@@ -230,9 +291,10 @@ TEST(HeadOffice, EveryRequestAndReplyCanBeRecordedRaw) {
 TEST(HeadOffice, CommandLineErrorsAreClear) {
   ChildProcess help({testing::simulatorPath(), "--help"});
   EXPECT_EQ(help.wait(), 0);
-  for (const char* option : {"--database", "--create", "--machine", "--port", "--bind", "--user",
-                             "--password", "--record", "--delay", "--refuse", "--drop",
-                             "--redirect", "--lose", "--no-success", "--fake-success", "--chunked"})
+  for (const char* option :
+       {"--database", "--create", "--machine", "--port", "--bind", "--user", "--password",
+        "--record", "--delay", "--refuse", "--drop", "--redirect", "--lose", "--no-success",
+        "--fake-success", "--chunked", "--any-select", "--equals-only"})
     EXPECT_NE(help.output().find(option), std::string::npos) << option;
 
   ChildProcess bad({testing::simulatorPath(), "--database", "x", "--bogus"});

@@ -2,20 +2,13 @@
 
 #include <cctype>
 
+#include "platform/text/ascii.h"
 #include "platform/text/calendar.h"
 #include "upload/statement_template.h"
 
 namespace tavrix {
 
 namespace {
-
-// The till's tables whose records go in batches keyed by day and sale number.
-constexpr const char* kGuardedLocalTables[] = {"LOC_MAIN",     "LOC_MAID",    "LOC_MAIN_CHG",
-                                               "POINT_MASTER", "DECCASH_SUB", "CREDIT_CARD",
-                                               "LOC_DELE"};
-
-// The header tables, in the order of their HeaderTable bits.
-constexpr const char* kHeaderTables[] = {"POS_MASTER", "POS_MASTERD", "POSCHANGE_MASTER"};
 
 // Days asked in one question: keeps the statement short whatever the backlog.
 constexpr size_t kDaysPerQuestion = 40;
@@ -36,11 +29,40 @@ bool hasLowercase(const std::string& s) {
   return false;
 }
 
+std::string quoted(const std::string& value) {
+  return "'" + expand("{v}", [&](std::string_view) { return value; }) + "'";
+}
+
+// The columns every question of the guard selects, as the answer holds them.
+struct AnswerColumns {
+  dataset::Field *date, *no, *machine;
+  explicit AnswerColumns(dataset::DataSet& answer)
+      : date(answer.findField("SAL_DATE")),
+        no(answer.findField("SAL_NO")),
+        machine(answer.findField("MCH_NO")) {}
+  std::string missing() const {
+    const char* name = !date ? "SAL_DATE" : !no ? "SAL_NO" : !machine ? "MCH_NO" : nullptr;
+    return name ? std::string("a reply without the column ") + name : "";
+  }
+};
+
+const char kColumns[] = "SELECT SAL_DATE,SAL_NO,MCH_NO FROM ";
+
 }  // namespace
 
 ForeignSaleGuard::ForeignSaleGuard(LocalDatabase& local, HeadOfficeService& headOffice,
-                                   const RunValues& values, bool on)
-    : local_(local), headOffice_(headOffice), values_(values), on_(on) {}
+                                   RunProgress& progress, const RunValues& values, bool on)
+    : local_(local),
+      headOffice_(headOffice),
+      progress_(progress),
+      on_(on),
+      ours_(trim(values.machineNo)),
+      tables_{{"POS_MASTER",
+               kSaleHeaders,
+               {"LOC_MAIN", "LOC_MAID", "POINT_MASTER", "DECCASH_SUB", "CREDIT_CARD", "LOC_DELE"},
+               "sales, points, stored value, card slips, voided sales and the deletion log"},
+              {"POS_MASTERD", kVoidedSaleHeaders, {"LOC_MAID"}, "voided sales"},
+              {"POSCHANGE_MASTER", kExchangeHeaders, {"LOC_MAIN_CHG"}, "exchange records"}} {}
 
 void ForeignSaleGuard::Range::widen(const std::string& no) {
   if (!any || no < lo) lo = no;
@@ -54,10 +76,52 @@ void ForeignSaleGuard::Range::widen(const Range& other) {
   widen(other.hi);
 }
 
-std::map<std::string, ForeignSaleGuard::Range> ForeignSaleGuard::pendingDays() {
+ForeignSaleGuard::Table* ForeignSaleGuard::find(std::string_view name) {
+  for (Table& t : tables_)
+    if (name == t.name) return &t;
+  return nullptr;
+}
+
+bool ForeignSaleGuard::ours(const std::string& machine) const {
+  return machine.empty() || machine == ours_;
+}
+
+void ForeignSaleGuard::probed(std::string_view name, dataset::DataSet& probe) {
+  Table* t = on_ ? find(name) : nullptr;
+  if (!t) return;
+  if (probe.findField("MCH_NO")) {
+    if (t->watch == Watch::Unknown) t->watch = Watch::Guarded;
+    return;
+  }
+  t->watch = Watch::NoMachineColumn;
+  progress_.warn(std::string(t->name) +
+                 " at the head office has no MCH_NO column, so this till cannot tell its "
+                 "sales there from another till's: " +
+                 t->guards +
+                 " go without that check, and another till with the same day and sale number "
+                 "can replace them there. Add MCH_NO to " +
+                 t->name +
+                 " at the head office, or give every till sale numbers of its own and set "
+                 "foreign_sale_guard=0.");
+}
+
+void ForeignSaleGuard::refused(Table& t, const std::string& words) {
+  t.watch = Watch::Refused;
+  progress_.warn(
+      "The head office did not answer this till's question about other tills' sales "
+      "in " +
+      std::string(t.name) + " (" + words + "), so this run sent " + t.guards +
+      " without that check; the next run asks again. Have the head office answer "
+      "it (a SELECT of SAL_DATE,SAL_NO,MCH_NO from " +
+      t.name +
+      " whose WHERE uses <>, >=, <=, OR and parentheses), or set "
+      "foreign_sale_guard=0 where every till has sale numbers of its own.");
+}
+
+std::map<std::string, ForeignSaleGuard::Range> ForeignSaleGuard::pendingDays(const Table& t) {
   // The table names are ours: nothing in them to double.
   std::string sql;
-  for (const char* table : kGuardedLocalTables) {
+  for (const char* table : t.localTables) {
     if (!sql.empty()) sql += " UNION ALL ";
     sql += std::string("SELECT SAL_DATE, MIN(SAL_NO), MAX(SAL_NO) FROM ") + table +
            " WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' GROUP BY SAL_DATE";
@@ -73,12 +137,12 @@ std::map<std::string, ForeignSaleGuard::Range> ForeignSaleGuard::pendingDays() {
   return days;
 }
 
-ForeignSaleGuard::Range ForeignSaleGuard::dayRange(const std::string& rocDate) {
+ForeignSaleGuard::Range ForeignSaleGuard::dayRange(const Table& t, const std::string& rocDate) {
   std::string sql;
-  for (const char* table : kGuardedLocalTables) {
+  for (const char* table : t.localTables) {
     if (!sql.empty()) sql += " UNION ALL ";
-    sql += std::string("SELECT MIN(SAL_NO), MAX(SAL_NO) FROM ") + table + " WHERE SAL_DATE = '" +
-           expand("{d}", [&](std::string_view) { return rocDate; }) + "'";
+    sql += std::string("SELECT MIN(SAL_NO), MAX(SAL_NO) FROM ") + table +
+           " WHERE SAL_DATE = " + quoted(rocDate);
   }
   Range range;
   LocalDatabase::open(local_.saleNumbers, sql);
@@ -90,15 +154,23 @@ ForeignSaleGuard::Range ForeignSaleGuard::dayRange(const std::string& rocDate) {
   return range;
 }
 
-void ForeignSaleGuard::ask(const std::map<std::string, Range>& days) {
-  auto quoted = [](const std::string& value) {
-    return "'" + expand("{v}", [&](std::string_view) { return value; }) + "'";
-  };
-  std::string ours = trim(values_.machineNo);
+namespace {
+
+// The sale numbers from `lo` on, to `hi` where the service's upper-casing
+// cannot shrink the bound.
+std::string numbersFrom(const std::string& lo, const std::string& hi) {
+  std::string which = "SAL_NO >= " + quoted(lo);
+  if (!hasLowercase(hi)) which += " AND SAL_NO <= " + quoted(hi);
+  return which;
+}
+
+}  // namespace
+
+void ForeignSaleGuard::ask(Table& t, const std::map<std::string, Range>& days) {
   std::map<std::string, std::string> dayOf;  // AD date -> local day
   std::string which;
   for (const auto& [rocDate, range] : days) {
-    days_[rocDate] = Day{range, {}};
+    t.days[rocDate] = Day{range, {}};
     // A day that is no date has no sale at the head office to hold back; the
     // kind meets it as it always did.
     std::string ad;
@@ -108,75 +180,135 @@ void ForeignSaleGuard::ask(const std::map<std::string, Range>& days) {
       continue;
     }
     dayOf[ad] = rocDate;
-    if (!which.empty()) which += " OR ";
-    which += "SAL_DATE = " + quoted(ad) + " AND SAL_NO >= " + quoted(range.lo);
-    // The service upper-cases a query: a bound with small letters would shrink.
-    if (!hasLowercase(range.hi)) which += " AND SAL_NO <= " + quoted(range.hi);
+    which += (which.empty() ? "" : " OR ") + ("SAL_DATE = " + quoted(ad)) + " AND " +
+             numbersFrom(range.lo, range.hi);
   }
   if (which.empty()) return;
-  std::string sql;
-  for (unsigned i = 0; i < std::size(kHeaderTables); ++i) {
-    if (!sql.empty()) sql += " UNION ALL ";
-    sql += "SELECT " + std::to_string(i) + " AS HELD_IN, SAL_DATE, SAL_NO, MCH_NO FROM " +
-           kHeaderTables[i] + " WHERE MCH_NO <> " + quoted(ours) + " AND (" + which + ")";
-  }
-  headOffice_.OpenRemote(answer_, sql);
+  std::string words =
+      headOffice_.AskRemote(answer_, kColumns + std::string(t.name) + " WHERE MCH_NO <> " +
+                                         quoted(ours_) + " AND (" + which + ")");
+  AnswerColumns columns(answer_);
+  if (words.empty()) words = columns.missing();
+  if (!words.empty()) return refused(t, words);
   for (answer_.first(); !answer_.eof(); answer_.next()) {
     // Compared as the head office stores it, blanks trimmed; no machine is no other.
-    std::string machine = trim(answer_.field(3).asString());
-    auto day = dayOf.find(answer_.field(1).asString());
-    if (machine.empty() || machine == ours || day == dayOf.end()) continue;
-    unsigned table = static_cast<unsigned>(std::stoul(answer_.field(0).asString()));
-    if (table >= std::size(kHeaderTables)) continue;
-    days_[day->second].held[trimRight(answer_.field(2).asString())][table] = machine;
+    std::string machine = trim(columns.machine->asString());
+    auto day = dayOf.find(columns.date->asString());
+    if (ours(machine) || day == dayOf.end()) continue;
+    t.days[day->second].held[trimRight(columns.no->asString())] = machine;
   }
+  if (t.watch == Watch::Unknown) t.watch = Watch::Guarded;
+}
+
+std::string ForeignSaleGuard::heldIn(Table& t, const std::string& rocDate, const std::string& no) {
+  auto known = t.days.find(rocDate);
+  if (known == t.days.end() || !known->second.asked.holds(no)) {
+    if (!t.readPending) {
+      t.pending = pendingDays(t);
+      t.readPending = true;
+    }
+    Range range;
+    if (auto p = t.pending.find(rocDate); known == t.days.end() && p != t.pending.end())
+      range = p->second;
+    if (!range.holds(no)) range = dayRange(t, rocDate);
+    range.widen(no);  // a record written after the day's numbers were read
+    if (known != t.days.end()) range.widen(known->second.asked);
+    std::map<std::string, Range> wanted = {{rocDate, range}};
+    t.pending.erase(rocDate);
+    // The other pending days go along with it.
+    for (auto p = t.pending.begin(); p != t.pending.end() && wanted.size() < kDaysPerQuestion;) {
+      wanted.insert(*p);
+      p = t.pending.erase(p);
+    }
+    ask(t, wanted);
+    if (t.watch == Watch::Refused) return "";
+    known = t.days.find(rocDate);
+  }
+  auto sale = known->second.held.find(no);
+  return sale == known->second.held.end() ? "" : sale->second;
 }
 
 std::string ForeignSaleGuard::heldBy(unsigned tables, const std::string& rocDate,
                                      const std::string& saleNo) {
-  if (!on_ || tables == 0) return "";
-  std::string no = trimRight(saleNo);
-  auto known = days_.find(rocDate);
-  if (known == days_.end() || no < known->second.asked.lo || no > known->second.asked.hi) {
-    if (!askedPending_) {
-      pending_ = pendingDays();
-      askedPending_ = true;
-    }
-    Range range;
-    if (auto p = pending_.find(rocDate); known == days_.end() && p != pending_.end())
-      range = p->second;
-    if (range.any ? no < range.lo || no > range.hi : true) range = dayRange(rocDate);
-    range.widen(no);  // a record written after the day's numbers were read
-    if (known != days_.end()) range.widen(known->second.asked);
-    std::map<std::string, Range> wanted = {{rocDate, range}};
-    pending_.erase(rocDate);
-    // The other pending days go along with it.
-    for (auto p = pending_.begin(); p != pending_.end() && wanted.size() < kDaysPerQuestion;) {
-      wanted.insert(*p);
-      p = pending_.erase(p);
-    }
-    ask(wanted);
-    known = days_.find(rocDate);
+  if (!on_) return "";
+  for (Table& t : tables_) {
+    if (!(tables & t.bit) || t.watch == Watch::NoMachineColumn || t.watch == Watch::Refused)
+      continue;
+    if (std::string machine = heldIn(t, rocDate, trimRight(saleNo)); !machine.empty())
+      return machine;
   }
-  auto sale = known->second.held.find(no);
-  if (sale == known->second.held.end()) return "";
-  for (unsigned i = 0; i < std::size(kHeaderTables); ++i)
-    if ((tables & (1u << i)) && !sale->second[i].empty()) return sale->second[i];
   return "";
 }
 
-bool ForeignSaleGuard::holdsBack(RunProgress& progress, const char* kind, unsigned tables,
-                                 const std::string& rocDate, const std::string& saleNo,
-                                 const std::string& key) {
+bool ForeignSaleGuard::holdsBack(const char* kind, unsigned tables, const std::string& rocDate,
+                                 const std::string& saleNo, const std::string& key) {
   std::string machine = heldBy(tables, rocDate, saleNo);
-  if (!machine.empty()) progress.held(kind, key, heldElsewhere(rocDate, saleNo, machine));
-  return !machine.empty();
+  if (!machine.empty()) {
+    progress_.held(kind, key, heldElsewhere(rocDate, saleNo, machine));
+    return true;
+  }
+  sendingUnchecked(kind, tables, key);
+  return false;
+}
+
+void ForeignSaleGuard::sendingUnchecked(const char* kind, unsigned tables, const std::string& key) {
+  std::string names;
+  for (const Table& t : tables_)
+    if ((tables & t.bit) && t.watch == Watch::Refused)
+      names += (names.empty() ? "" : ", ") + std::string(t.name);
+  if (!names.empty())
+    progress_.log.write("Unchecked", std::string(kind) + " " + key +
+                                         ": sent without the check against other tills' sales (" +
+                                         names + " did not answer this run)");
+}
+
+ForeignSaleGuard::Headers ForeignSaleGuard::verifyHeader(
+    std::string_view table, const std::string& specified, const std::string& rocDate,
+    const std::string& ad, const std::string& saleNo, const std::string& sentMachine) {
+  Table* t = on_ ? find(table) : nullptr;
+  if (t && t->watch == Watch::Guarded) {
+    Range range = t->days[rocDate].asked;
+    range.widen(trimRight(saleNo));
+    std::string words = headOffice_.AskRemote(
+        answer_, kColumns + std::string(t->name) + " WHERE SAL_DATE = " + quoted(ad) +
+                     " AND (SAL_NO = " + quoted(saleNo) + " OR MCH_NO <> " + quoted(ours_) +
+                     " AND " + numbersFrom(range.lo, range.hi) + ")");
+    AnswerColumns columns(answer_);
+    if (words.empty()) words = columns.missing();
+    if (words.empty()) {
+      Headers headers;
+      Day fresh{range, {}};
+      // The service upper-cases the question, and a head office may compare
+      // without regard to case: the sale is the row of its number in any case.
+      std::string asked = trimRight(saleNo), sent = trim(sentMachine);
+      for (answer_.first(); !answer_.eof(); answer_.next()) {
+        std::string no = trimRight(columns.no->asString());
+        std::string machine = trim(columns.machine->asString());
+        if (!ours(machine)) fresh.held[no] = machine;
+        if (!text::sameText(no, asked)) continue;
+        ++headers.rows;
+        if (!ours(machine) && machine != sent) headers.replacedBy = machine;
+      }
+      t->days[rocDate] = std::move(fresh);
+      return headers;
+    }
+    refused(*t, words);
+  }
+  headOffice_.OpenRemote(answer_, specified);
+  return {answer_.recordCount(), ""};
 }
 
 std::string heldElsewhere(const std::string& rocDate, const std::string& saleNo,
                           const std::string& machine) {
   return "sale " + trimRight(saleNo) + " of " + rocDate +
          " is held at the head office by machine " + machine + "; not replaced";
+}
+
+std::string replacedElsewhere(const std::string& rocDate, const std::string& saleNo,
+                              const std::string& machine) {
+  return "sale " + trimRight(saleNo) + " of " + rocDate +
+         " was replaced at the head office by machine " + machine +
+         " before it was confirmed; not marked";
 }
 
 }  // namespace tavrix

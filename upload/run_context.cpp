@@ -56,6 +56,12 @@ void RunProgress::stuck(const char* kind, const std::string& key, const std::str
 void RunProgress::held(const char* kind, const std::string& key, const std::string& reason) {
   log.write("Held", reason);
   stuck(kind, key, reason);
+  heldRecords.emplace(kind, key);
+}
+
+void RunProgress::warn(const std::string& text) {
+  log.write("Warning", text);
+  status.warnings.push_back(text::big5ToUtf8(text));
 }
 
 }  // namespace tavrix

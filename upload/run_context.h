@@ -4,7 +4,9 @@
 // its progress goes, the run's values and the statement batch.
 #pragma once
 
+#include <set>
 #include <string>
+#include <utility>
 
 #include "platform/dataset/dataset.h"
 #include "platform/localdb/connection.h"
@@ -72,6 +74,11 @@ struct RunProgress {
   // A record another machine holds at the head office: stuck, and said in
   // the run log (the window's logs stay as they are).
   void held(const char* kind, const std::string& key, const std::string& reason);
+  // Something the run could not do as it should, for the run log and
+  // status.json.
+  void warn(const std::string& text);
+
+  std::set<std::pair<std::string, std::string>> heldRecords;  // kind, key
 };
 
 // The values one run hands to the kinds.

@@ -43,6 +43,7 @@ std::string toJson(const RunStatus& s) {
   j["stuck"] = nlohmann::ordered_json::array();
   for (const StuckRecord& r : s.stuck)
     j["stuck"].push_back({{"kind", r.kind}, {"key", r.key}, {"reason", r.reason}});
+  j["warnings"] = s.warnings;
   // A text that is no valid UTF-8 still makes a file: bad bytes become U+FFFD.
   return j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }

@@ -22,6 +22,9 @@ struct RunStatus {
   bool timerArmed = false;
   std::vector<std::pair<std::string, int>> sent;  // records confirmed, per kind, in run order
   std::vector<StuckRecord> stuck;                 // records that failed every pass this run allowed
+  // What this run could not do as well as it should, in plain sentences for
+  // a store's IT: each names what it means and what to do.
+  std::vector<std::string> warnings;
 
   void countSent(const std::string& kind, int records);
 };

@@ -43,6 +43,7 @@ struct SaleColumn {
   const char* local;
   Rule rule;
   unsigned variants = kAll;
+  bool whereHeld = false;  // staged only where the head-office table has the column
 };
 
 using F = From;
@@ -51,7 +52,9 @@ using R = Rule;
 const std::vector<SaleColumn> kHeader = {
     {"SAL_DATE", F::Row, "SAL_DATE", R::Date},
     {"SAL_NO", F::Row, "SAL_NO", R::Text},
-    {"MCH_NO", F::Row, "MCH_NO", R::Text},
+    // A head office that keeps no machine on its headers still takes the
+    // sale; the foreign-sale guard says what that means.
+    {"MCH_NO", F::Row, "MCH_NO", R::Text, kAll, true},
     {"CO_NO", F::Row, "CO_NO", R::Text},
     {"CO_CODE", F::Row, "CO_CODE", R::Text},
     {"SAL_TIME", F::Row, "SAL_TIME", R::Text},
@@ -183,7 +186,9 @@ void stage(RunContext& run, const std::vector<SaleColumn>& columns, SaleVariant 
   };
   for (const SaleColumn& c : columns) {
     if (!(c.variants & variant)) continue;
-    dataset::Field& to = staging.fieldByName(c.staging);
+    dataset::Field* held = c.whereHeld ? staging.findField(c.staging) : nullptr;
+    if (c.whereHeld && !held) continue;
+    dataset::Field& to = held ? *held : staging.fieldByName(c.staging);
     auto text = [&] { return source(c.from).fieldByName(c.local).asString(); };
     switch (c.rule) {
       case Rule::Text:

@@ -29,6 +29,7 @@ struct Sale {
 
 void probe(RunContext& run, const SaleKind& kind) {
   run.headOffice.OpenRemote(run.staging.saleHeader, kind.probeHeader);
+  run.guard.probed(kind.headerTable, run.staging.saleHeader);
   run.headOffice.OpenRemote(run.staging.saleLines, kind.probeLines);
 }
 
@@ -44,8 +45,7 @@ bool pick(RunContext& run, const SaleKind& kind, Sale& sale, int setAside) {
 }
 
 bool holdsBack(RunContext& run, const SaleKind& kind, const Sale& sale) {
-  return run.guard.holdsBack(run.progress, kind.name, kind.guardedBy, sale.date, sale.no,
-                             sale.key());
+  return run.guard.holdsBack(kind.name, kind.guardedBy, sale.date, sale.no, sale.key());
 }
 
 void stage(RunContext& run, const SaleKind& kind, const Sale& sale) {
@@ -67,25 +67,33 @@ void buildBatch(RunContext& run, const SaleKind& kind, Sale& sale) {
   if (kind.copyFile) text::writeFile(run.rootFolder + kind.copyFile, run.batch.text());
 }
 
-// Exactly one header and as many lines as were sent; both queries always go.
-bool verify(RunContext& run, const SaleKind& kind, const Sale& sale, std::string& failure) {
-  run.headOffice.OpenRemote(run.staging.remoteResult, expand(kind.verifyHeader, sale));
-  int headers = run.staging.remoteResult.recordCount();
-  run.headOffice.OpenRemote(run.staging.remoteResult, expand(kind.verifyLines, sale));
-  int lines = run.staging.remoteResult.recordCount();
-  if (headers != 1) failure = heldOfSent(headers, 1) + " (headers)";
-  if (static_cast<size_t>(lines) != sale.lines)
-    failure = heldOfSent(lines, static_cast<int>(sale.lines)) + " (lines)";
-  return headers == 1 && static_cast<size_t>(lines) == sale.lines;
+enum class Verified { Yes, No, Replaced };
+
+// The machine on the header as staged and sent.
+std::string sentMachine(RunContext& run) {
+  dataset::Field* machine = run.staging.saleHeader.findField("MCH_NO");
+  run.staging.saleHeader.first();
+  return machine ? machine->asString() : "";
 }
 
-// Posts the batch and verifies it; on failure `failure` says why.
-bool postAndVerify(RunContext& run, const SaleKind& kind, const Sale& sale, std::string& failure) {
-  if (!run.headOffice.ExecRemoteSQL(run.batch)) {
-    failure = run.headOffice.LastFailure;
-    return false;
+// Exactly one header and as many lines as were sent; both queries always go.
+// A header that another machine's batch put in its place is that machine's
+// sale now: not to be marked. On failure `failure` says why.
+Verified verify(RunContext& run, const SaleKind& kind, const Sale& sale, std::string& failure) {
+  ForeignSaleGuard::Headers headers =
+      run.guard.verifyHeader(kind.headerTable, expand(kind.verifyHeader, sale), sale.date, sale.ad,
+                             sale.no, sentMachine(run));
+  run.headOffice.OpenRemote(run.staging.remoteResult, expand(kind.verifyLines, sale));
+  int lines = run.staging.remoteResult.recordCount();
+  if (!headers.replacedBy.empty()) {
+    failure = replacedElsewhere(sale.date, sale.no, headers.replacedBy);
+    return Verified::Replaced;
   }
-  return verify(run, kind, sale, failure);
+  if (headers.rows != 1) failure = heldOfSent(headers.rows, 1) + " (headers)";
+  if (static_cast<size_t>(lines) != sale.lines)
+    failure = heldOfSent(lines, static_cast<int>(sale.lines)) + " (lines)";
+  return headers.rows == 1 && static_cast<size_t>(lines) == sale.lines ? Verified::Yes
+                                                                       : Verified::No;
 }
 
 void mark(RunContext& run, const SaleKind& kind, const Sale& sale) {
@@ -111,7 +119,18 @@ void transferWithBudget(RunContext& run, const SaleKind& kind) {
     run.progress.window.addProgressLine(sale.progress("..."));
     stage(run, kind, sale);
     buildBatch(run, kind, sale);
-    if (!postAndVerify(run, kind, sale, failure)) {
+    if (!run.headOffice.ExecRemoteSQL(run.batch)) {
+      failure = run.headOffice.LastFailure;
+      ++attempts;
+      continue;
+    }
+    Verified verified = verify(run, kind, sale, failure);
+    if (verified == Verified::Replaced) {
+      run.progress.held(kind.name, sale.key(), failure);
+      ++setAside;
+      continue;
+    }
+    if (verified == Verified::No) {
       ++attempts;
       continue;
     }
@@ -147,16 +166,23 @@ void TransferSales(RunContext& run) {
     bool posted = run.headOffice.ExecRemoteSQL(run.batch);
     // Its one attempt of the run: a failed sale is stuck until the next run.
     std::string failure = run.headOffice.LastFailure;
-    bool verified = false;
+    Verified verified = Verified::No;
     if (posted) {
       verified = verify(run, kind, sale, failure);
-      if (verified) mark(run, kind, sale);
+      if (verified == Verified::Yes) mark(run, kind, sale);
       // The log says what happened: NG where the classic log said OK anyway.
-      run.progress.window.addProgressLine(sale.progress(verified ? "...>>>>>OK" : "...>>>>>NG"));
+      run.progress.window.addProgressLine(
+          sale.progress(verified == Verified::Yes ? "...>>>>>OK" : "...>>>>>NG"));
     }
     run.progress.window.addProgressLine(sale.progress(posted ? "..Batch..OK" : "..Batch..NG"));
+    if (verified == Verified::Replaced) {
+      run.progress.held(kind.name, sale.key(), failure);
+      ++setAside;  // the other machine's sale now: the next one may go
+      if (run.settings.catchUp) continue;
+      break;
+    }
     if (!failure.empty()) run.progress.stuck(kind.name, sale.key(), failure);
-    if (!verified || !run.settings.catchUp) break;
+    if (verified != Verified::Yes || !run.settings.catchUp) break;
     previous = sale.key();  // marked: should it still be picked, it ends the kind
   }
   run.progress.window.addProgressLine("   >>All OK..");

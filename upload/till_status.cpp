@@ -101,6 +101,8 @@ std::string statusText(const TillStatus& s) {
   for (const Json& r : run.value("stuck", Json::array()))
     out += "stuck       " + textOf(r, "kind") + " " + textOf(r, "key") + ": " +
            textOf(r, "reason") + "\n";
+  for (const Json& w : run.value("warnings", Json::array()))
+    if (w.is_string()) out += "warning     " + w.get<std::string>() + "\n";
   return out;
 }
 

@@ -33,7 +33,7 @@ void transferRecords(RunContext& run, const RecordKind& kind) {
         kind.cardColumn ? run.local.nextRecord.fieldByName(kind.cardColumn).asString() : "";
     record = date + "_" + no + (kind.cardColumn ? "_" + card : "");
     run.progress.working(kind.name, record);
-    if (run.guard.holdsBack(run.progress, kind.name, kind.guardedBy, date, no, record)) {
+    if (run.guard.holdsBack(kind.name, kind.guardedBy, date, no, record)) {
       ++setAside;
       continue;
     }
@@ -128,7 +128,10 @@ void transferByDate(RunContext& run, const DateBatchedKind& kind) {
     }
     if (!held.empty()) {
       run.progress.held(kind.name, group, held);  // the day stays pending
-    } else if (run.headOffice.ExecRemoteSQL(run.batch)) {
+      continue;
+    }
+    run.guard.sendingUnchecked(kind.name, kind.guardedBy, group);
+    if (run.headOffice.ExecRemoteSQL(run.batch)) {
       run.local.run(expand(kind.mark, groupKey));
       run.progress.confirmed(kind.name, rows);
     } else {

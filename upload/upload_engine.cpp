@@ -8,6 +8,7 @@
 #include "platform/text/big5.h"
 #include "platform/text/calendar.h"
 #include "upload/foreign_sale_guard.h"
+#include "upload/kinds.h"
 #include "upload/program_version.h"
 #include "upload/sale_transfer.h"
 #include "upload/statement_template.h"
@@ -43,6 +44,8 @@ std::string isoTime(const text::DateTime& t) {
 
 const char kPendingSales[] =
     "select FIRST 1 * FROM LOC_MAIN WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y' ";
+const char kPendingSaleKeys[] =
+    "SELECT SAL_DATE, SAL_NO FROM LOC_MAIN WHERE TRN_CODE IS NULL OR TRN_CODE <> 'Y'";
 
 }  // namespace
 
@@ -92,6 +95,7 @@ void UploadEngine::run() {
   runLog_.write("Run", "version " + lastRun_.version);
   if (host.progressLineCount() >= 30) host.clearProgress();
   host.addProgressLine(stamp());
+  RunProgress progress{host, runLog_, lastRun_, {}};
   try {
     batch_.clear();
     host.addProgressLine(text::B5("位置: ") + http_.Host + text::B5("  資料庫: ") + http_.DataName +
@@ -113,13 +117,12 @@ void UploadEngine::run() {
       host.addProgressLine(text::B5(" 倉庫代號空白,上傳終止..!"));
     } else {
       values_.oneDayDate = DateToROC(text::formatDate(host.oneDayDate()));
-      RunProgress progress{host, runLog_, lastRun_};
-      ForeignSaleGuard guard(local_, http_, values_, settings.foreignSaleGuard);
+      ForeignSaleGuard guard(local_, http_, progress, values_, settings.foreignSaleGuard);
       RunContext run{local_,   staging_, http_, progress, values_,
                      settings, batch_,   guard, clock_,   rootFolder_};
       runEveryKind(run);
     }
-    endOfRun();
+    endOfRun(progress);
     runEnded("ok", "");
   } catch (const stop::Stopped&) {
     // Stopped from outside: every row stays as it is at this moment, as after
@@ -169,15 +172,29 @@ void UploadEngine::runEveryKind(RunContext& run) {
   }
 }
 
-void UploadEngine::endOfRun() {
+bool UploadEngine::onlyHeldSalesPending(const RunProgress& progress) {
+  if (progress.heldRecords.empty()) return false;
+  LocalDatabase::open(local_.recordRows, kPendingSaleKeys);
+  for (; !local_.recordRows.eof(); local_.recordRows.next()) {
+    std::string key =
+        local_.recordRows.field(0).asString() + "_" + local_.recordRows.field(1).asString();
+    if (!progress.heldRecords.count({kSalesKind.name, key})) return false;
+  }
+  return true;
+}
+
+void UploadEngine::endOfRun(const RunProgress& progress) {
   loggedHost_.addProgressLine(stamp() + "...OK");
   Busy = 0;
   batch_.clear();
   // The count covers every pending sale, not the one row FIRST 1 returns.
   LocalDatabase::open(local_.recordRows, kPendingSales);
   int64_t pending = local_.recordRows.recordCount();
-  lastRun_.timerArmed = pending > 0 || settings.watchMinutes > 0;
-  if (pending > 0)
+  // Sales held for another machine wait for a person, not for the next run
+  // in three seconds: the till looks again at its watch interval.
+  bool waiting = pending > 0 && !onlyHeldSalesPending(progress);
+  lastRun_.timerArmed = waiting || settings.watchMinutes > 0;
+  if (waiting)
     loggedHost_.armUploadTimer();
   else if (settings.watchMinutes > 0)
     loggedHost_.armUploadTimerAfter(std::chrono::minutes(settings.watchMinutes));

@@ -67,7 +67,8 @@ class UploadEngine {
 
  private:
   void runEveryKind(RunContext& run);
-  void endOfRun();
+  void endOfRun(const RunProgress& progress);
+  bool onlyHeldSalesPending(const RunProgress& progress);
   void runEnded(const char* result, const std::string& reason);
   std::string stamp() const;
 

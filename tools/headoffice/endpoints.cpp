@@ -75,6 +75,8 @@ SimReply HeadOffice::query(const SimRequest& request) {
   std::string sql = field(form, "sql");
   std::string_view head = text::trimBlanks(sql).substr(0, 6);
   if (!text::sameText(head, "SELECT")) return refusal("ERROR: ONLY SELECT IS ANSWERED HERE");
+  if (shape_)
+    if (std::string why = refusedShape(sql, *shape_); !why.empty()) return refusal(why);
   try {
     localdb::SqlQuery q(db_);
     q.setSql(sql);

@@ -4,7 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include <optional>
+
 #include "platform/localdb/connection.h"
+#include "tools/headoffice/plain_select.h"
 
 namespace tavrix::sim {
 
@@ -30,10 +33,14 @@ class HeadOffice {
   HeadOffice(localdb::SqlConnection& database, std::string user, std::string password)
       : db_(database), user_(std::move(user)), password_(std::move(password)) {}
 
+  // Queries of this shape only (plain_select.h); without it, any SELECT.
+  void answerOnly(WhereShape where) { shape_ = where; }
+
   SimReply handle(const SimRequest& request);
 
   // One SELECT: its XML data packet, or a "<RESULT>" refusal for wrong
-  // credentials, a statement that is no SELECT, or a database error.
+  // credentials, a statement that is no SELECT or not of the shape
+  // answered, or a database error.
   SimReply query(const SimRequest& request);
   // A statement batch: "%%" becomes "%", the statements (split at ";" outside
   // literals) run in one transaction; "success" when all ran, else the
@@ -47,6 +54,7 @@ class HeadOffice {
 
   localdb::SqlConnection& db_;
   std::string user_, password_;
+  std::optional<WhereShape> shape_;
 };
 
 }  // namespace tavrix::sim

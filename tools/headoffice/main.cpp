@@ -34,12 +34,12 @@ int main(int argc, char** argv) {
     if (options.create) {
       localdb::createDatabase(options.database, options.dbUser, options.dbPassword);
       localdb::runScript(database, schema::headOffice());
-      if (options.machine) {
+      for (const sim::Machine& machine : options.machines) {
         localdb::SqlStatement insert(database);
         insert.setSql("INSERT INTO MCH_ITEM (MCH_NO, STOCK_ID, STORE_ID) VALUES (" +
-                      localdb::quoteLiteral(options.machine->no) + ", " +
-                      localdb::quoteLiteral(options.machine->stockId) + ", " +
-                      localdb::quoteLiteral(options.machine->storeId) + ")");
+                      localdb::quoteLiteral(machine.no) + ", " +
+                      localdb::quoteLiteral(machine.stockId) + ", " +
+                      localdb::quoteLiteral(machine.storeId) + ")");
         insert.execute();
       }
     }
@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
   }
 
   sim::HeadOffice office(database, options.user, options.password);
+  if (!options.anySelect) office.answerOnly(options.where);
   try {
     sim::serve(options, office);
   } catch (const std::exception& e) {

@@ -40,6 +40,11 @@ std::string usage() {
 A head-office data service for development, tests and demos. It answers the
 till uploader's two endpoints from a Firebird database:
   /Kesp/<driver>/index.php        one SELECT, answered with an XML data packet
+                                  (only the plain shape a small head office
+                                  reads: SELECT [FIRST n] * or column names
+                                  FROM one table [WHERE comparisons of columns
+                                  with values, AND, OR, parentheses]; anything
+                                  else is refused with <RESULT>)
   /Kesp/<driver>/sql_scripts.php  a statement batch, run in one transaction
 Any other path answers 404. Once listening it prints one line
 "listening on ADDR:PORT", then one line per request.
@@ -48,7 +53,8 @@ Options:
   --database DSN        the head-office database, host:path (required)
   --create              create that database from the head-office schema first
   --machine NO,STOCK,STORE
-                        with --create: the MCH_ITEM row of the till machine
+                        with --create: an MCH_ITEM row of a till machine
+                        (once for each till)
   --port N              port to listen on; 0 (the default) picks a free one
   --bind ADDR           address to listen on (default 127.0.0.1)
   --user NAME           service user name the clients must send (default SYSDBA)
@@ -61,6 +67,9 @@ Options:
   --tls-cert FILE       serve HTTPS: the server's certificate chain (PEM)
   --tls-key FILE        and its private key (PEM)
   --tls12-only          with --tls-cert: TLS 1.2 at most, as older servers
+  --any-select          answer any single SELECT the database takes
+  --equals-only         answer only WHERE clauses of "=" comparisons joined
+                        by AND, as the oldest head offices
 Faults, for tests and demos:
   --delay MS            wait MS milliseconds before every reply (the work is
                         done first); --delay EP:MS for one endpoint's replies
@@ -100,7 +109,7 @@ SimOptions parseOptions(int argc, const char* const* argv) {
       std::string v = value();
       size_t a = v.find(','), b = a == std::string::npos ? a : v.find(',', a + 1);
       if (b == std::string::npos) throw UsageError("--machine wants NO,STOCK,STORE");
-      o.machine = Machine{v.substr(0, a), v.substr(a + 1, b - a - 1), v.substr(b + 1)};
+      o.machines.push_back({v.substr(0, a), v.substr(a + 1, b - a - 1), v.substr(b + 1)});
     } else if (option == "--port") {
       int port = count(option, value());
       if (port > 65535) throw UsageError("--port must be at most 65535");
@@ -143,6 +152,10 @@ SimOptions parseOptions(int argc, const char* const* argv) {
       o.tlsKey = value();
     } else if (option == "--tls12-only") {
       o.tls12Only = true;
+    } else if (option == "--any-select") {
+      o.anySelect = true;
+    } else if (option == "--equals-only") {
+      o.where = WhereShape::EqualsAndAnd;
     } else if (option == "--chunked") {
       o.chunked = true;
     } else if (option == "--no-keep-alive") {
@@ -154,7 +167,9 @@ SimOptions parseOptions(int argc, const char* const* argv) {
     }
   }
   if (!o.help && o.database.empty()) throw UsageError("--database is required");
-  if (o.machine && !o.create) throw UsageError("--machine goes with --create");
+  if (o.anySelect && o.where == WhereShape::EqualsAndAnd)
+    throw UsageError("--any-select and --equals-only exclude each other");
+  if (!o.machines.empty() && !o.create) throw UsageError("--machine goes with --create");
   if (o.tlsCert.empty() != o.tlsKey.empty())
     throw UsageError("--tls-cert and --tls-key go together");
   if (o.tls12Only && o.tlsCert.empty()) throw UsageError("--tls12-only goes with --tls-cert");

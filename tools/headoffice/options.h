@@ -3,9 +3,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "tools/headoffice/plain_select.h"
 
 namespace tavrix::sim {
 
@@ -27,7 +29,7 @@ struct SimOptions {
   std::string bind = "127.0.0.1";
   std::string database;
   bool create = false;
-  std::optional<Machine> machine;
+  std::vector<Machine> machines;                            // MCH_ITEM rows made with --create
   std::string user = "SYSDBA", password = "quietbell";      // the service's credentials
   std::string dbUser = "SYSDBA", dbPassword = "quietbell";  // the database login
   std::string recordDir;
@@ -40,6 +42,9 @@ struct SimOptions {
   bool chunked = false;
   bool keepAlive = true;  // keep a connection open when the client asks
   int closeAfter = 0;     // close a kept connection after this many replies
+  // The queries answered: those of a small head office, or any SELECT.
+  WhereShape where = WhereShape::Comparisons;
+  bool anySelect = false;
   bool help = false;
 };
 
