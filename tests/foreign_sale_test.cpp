@@ -123,13 +123,18 @@ TEST(ForeignSales, TheGuardAsksPlainQuestionsAndOffSendsTheSpecifiedRequests) {
   on.erase(on.begin(), on.begin() + static_cast<long>(off.size()));
 
   // One question for both days, of the one header table the pending kinds
-  // need; the sale's header verification also brings back the day's numbers
-  // held by others; every other request the same bytes.
-  ASSERT_EQ(on.size(), off.size() + 1);
+  // need, and one more look at the day of the sale sent once the sales are
+  // done; the sale's header verification also brings back the day's
+  // numbers held by others; every other request the same bytes.
+  ASSERT_EQ(on.size(), off.size() + 2);
   EXPECT_EQ(sqlOf(on[3]),
             "SELECT SAL_DATE,SAL_NO,MCH_NO FROM POS_MASTER WHERE MCH_NO <> '01' AND (SAL_DATE = "
             "'2018/03/14' AND SAL_NO >= '0007' AND SAL_NO <= '0007' OR SAL_DATE = '2018/03/15' "
             "AND SAL_NO >= '0001' AND SAL_NO <= '0001')");
+  EXPECT_EQ(sqlOf(on[7]),
+            "SELECT SAL_DATE,SAL_NO,MCH_NO FROM POS_MASTER WHERE MCH_NO <> '01' AND (SAL_DATE = "
+            "'2018/03/15' AND SAL_NO >= '0001' AND SAL_NO <= '0001')");
+  on.erase(on.begin() + 7);
   on.erase(on.begin() + 3);
   for (size_t i = 0; i < off.size(); ++i) {
     if (on[i] == off[i]) continue;
@@ -185,6 +190,32 @@ TEST(ForeignSales, ARefusedQuestionNeverStopsTheTill) {
                        "not answer this run)"),
               std::string::npos)
         << record;
+}
+
+TEST(ForeignSales, ASaleReplacedAfterItWasConfirmedIsPendingAgain) {
+  UploadRig rig;
+  rig.engine.settings.catchUp = true;
+  rig.local(
+      "INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO, MCH_NO) VALUES ('107/03/15','0001','01');"
+      "INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO, MCH_NO) VALUES ('107/03/15','0002','01');"
+      "INSERT INTO LOC_MAST (SAL_DATE, SAL_NO, ORD_NO) VALUES ('107/03/15','0001','1');");
+  // Confirmed and marked, then machine 03's batch puts its own sale there.
+  rig.host.onProgressLine = [&](const std::string& line) {
+    if (line == "   >>107/03/15_0001...>>>>>OK")
+      rig.headOffice("UPDATE POS_MASTER SET MCH_NO = '03' WHERE SAL_NO = '0001';");
+  };
+  rig.engine.run();
+  EXPECT_EQ(rig.localRows("SELECT SAL_NO, TRN_CODE FROM LOC_MAIN ORDER BY SAL_NO"),
+            (Lines{"0001|<null>", "0002|Y"}));
+  EXPECT_EQ(rig.localRows("SELECT TRN_CODE FROM LOC_MAST"), Lines{"<null>"});
+  Json status = Json::parse(rig.folder.read("status.json"));
+  EXPECT_EQ(status["sent"]["sales"], 1);
+  EXPECT_EQ(status["stuck"],
+            (Json{{{"kind", "sales"},
+                   {"key", "107/03/15_0001"},
+                   {"reason",
+                    "sale 0001 of 107/03/15 was replaced at the head office by machine 03 after "
+                    "it was confirmed; pending again"}}}));
 }
 
 TEST(ForeignSales, ASaleReplacedBeforeItIsVerifiedIsHeldNotMarked) {

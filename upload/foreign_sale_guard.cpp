@@ -298,6 +298,47 @@ ForeignSaleGuard::Headers ForeignSaleGuard::verifyHeader(
   return {answer_.recordCount(), ""};
 }
 
+void ForeignSaleGuard::confirmed(std::string_view table, const std::string& rocDate,
+                                 const std::string& saleNo) {
+  Table* t = on_ ? find(table) : nullptr;
+  if (t && t->watch == Watch::Guarded) t->confirmed[rocDate].push_back(saleNo);
+}
+
+void ForeignSaleGuard::lookAgain(std::string_view table) {
+  Table* t = on_ ? find(table) : nullptr;
+  if (!t || t->watch != Watch::Guarded || t->confirmed.empty()) return;
+  // What the guard knew of each day stays asked, with the confirmed
+  // numbers added; forty days a question, as always.
+  std::map<std::string, Range> wanted;
+  for (const auto& [rocDate, numbers] : t->confirmed) {
+    Range range = t->days[rocDate].asked;
+    for (const std::string& no : numbers) range.widen(trimRight(no));
+    wanted[rocDate] = range;
+    if (wanted.size() == kDaysPerQuestion) {
+      ask(*t, wanted);
+      wanted.clear();
+    }
+  }
+  if (!wanted.empty()) ask(*t, wanted);
+}
+
+std::vector<ForeignSaleGuard::Replaced> ForeignSaleGuard::replacedSinceConfirmed(
+    std::string_view table) {
+  std::vector<Replaced> replaced;
+  Table* t = on_ ? find(table) : nullptr;
+  if (!t) return replaced;
+  for (auto& [rocDate, numbers] : t->confirmed) {
+    const Day& day = t->days[rocDate];
+    std::erase_if(numbers, [&](const std::string& no) {
+      auto other = day.held.find(trimRight(no));
+      if (other == day.held.end()) return false;
+      replaced.push_back({rocDate, no, other->second});
+      return true;
+    });
+  }
+  return replaced;
+}
+
 std::string heldElsewhere(const std::string& rocDate, const std::string& saleNo,
                           const std::string& machine) {
   return "sale " + trimRight(saleNo) + " of " + rocDate +
@@ -305,10 +346,11 @@ std::string heldElsewhere(const std::string& rocDate, const std::string& saleNo,
 }
 
 std::string replacedElsewhere(const std::string& rocDate, const std::string& saleNo,
-                              const std::string& machine) {
+                              const std::string& machine, bool after) {
   return "sale " + trimRight(saleNo) + " of " + rocDate +
          " was replaced at the head office by machine " + machine +
-         " before it was confirmed; not marked";
+         (after ? " after it was confirmed; pending again"
+                : " before it was confirmed; not marked");
 }
 
 }  // namespace tavrix

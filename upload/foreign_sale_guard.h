@@ -57,6 +57,19 @@ class ForeignSaleGuard {
                        const std::string& rocDate, const std::string& ad, const std::string& saleNo,
                        const std::string& sentMachine);
 
+  // A sale of `table` confirmed and marked: watched for the rest of the
+  // run, as a batch of another machine that asked before it arrived may
+  // still replace it.
+  void confirmed(std::string_view table, const std::string& rocDate, const std::string& saleNo);
+  // One more question about the days of the sales confirmed in `table`.
+  void lookAgain(std::string_view table);
+  // The confirmed sales that another machine's batch has replaced since, as
+  // the last answers tell; each one once.
+  struct Replaced {
+    std::string rocDate, saleNo, machine;
+  };
+  std::vector<Replaced> replacedSinceConfirmed(std::string_view table);
+
  private:
   struct Range {
     bool any = false;
@@ -80,8 +93,9 @@ class ForeignSaleGuard {
     const char* guards;                    // those records, for a warning
     Watch watch = Watch::Unknown;
     bool readPending = false;
-    std::map<std::string, Range> pending;  // the pending days not yet asked
-    std::map<std::string, Day> days;       // by local day
+    std::map<std::string, Range> pending;                       // the pending days not yet asked
+    std::map<std::string, Day> days;                            // by local day
+    std::map<std::string, std::vector<std::string>> confirmed;  // by local day: sale numbers
   };
 
   std::string heldIn(Table& table, const std::string& rocDate, const std::string& no);
@@ -105,8 +119,9 @@ class ForeignSaleGuard {
 std::string heldElsewhere(const std::string& rocDate, const std::string& saleNo,
                           const std::string& machine);
 // "sale 0001 of 107/03/15 was replaced at the head office by machine 02
-// before it was confirmed; not marked"
+// before it was confirmed; not marked" (`after` false), or "... after it
+// was confirmed; pending again"
 std::string replacedElsewhere(const std::string& rocDate, const std::string& saleNo,
-                              const std::string& machine);
+                              const std::string& machine, bool after = false);
 
 }  // namespace tavrix

@@ -28,6 +28,8 @@ const SaleKind kSalesKind = {
         "UPDATE LOC_MAST SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
     .markedLine = nullptr,
     .guardedBy = kSaleHeaders,
+    .unmark = {"UPDATE LOC_MAIN SET TRN_CODE = NULL WHERE SAL_DATE = '{date}' AND SAL_NO = '{no}'",
+               "UPDATE LOC_MAST SET TRN_CODE = NULL WHERE SAL_DATE = '{date}' AND SAL_NO = '{no}'"},
 };
 
 // A void also withdraws the sale and its points from the head office.
@@ -64,6 +66,8 @@ const SaleKind kVoidedSalesKind = {
         "UPDATE LOC_MASD SET TRN_CODE = 'Y'  WHERE SAL_DATE = '{date}' AND   SAL_NO   = '{no}'",
     .markedLine = "{date} {no}..ok",
     .guardedBy = kSaleHeaders | kVoidedSaleHeaders,
+    .unmark = {"UPDATE LOC_MAID SET TRN_CODE = NULL WHERE SAL_DATE = '{date}' AND SAL_NO = '{no}'",
+               "UPDATE LOC_MASD SET TRN_CODE = NULL WHERE SAL_DATE = '{date}' AND SAL_NO = '{no}'"},
 };
 
 const SaleKind kExchangesKind = {
@@ -95,6 +99,9 @@ const SaleKind kExchangesKind = {
         " = '{no}'",
     .markedLine = nullptr,
     .guardedBy = kExchangeHeaders,
+    .unmark =
+        {"UPDATE LOC_MAIN_CHG SET TRN_CODE = NULL WHERE SAL_DATE = '{date}' AND SAL_NO = '{no}'",
+         "UPDATE LOC_MAST_CHG SET TRN_CODE = NULL WHERE SAL_DATE = '{date}' AND SAL_NO = '{no}'"},
 };
 
 const RecordKind kPointRecords = {

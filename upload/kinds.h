@@ -50,6 +50,9 @@ struct SaleKind {
   const char* markLines;
   const char* markedLine;  // logged after the marks; nullptr for none
   unsigned guardedBy;      // HeaderTable bits
+  // Header, then lines: pending again, for a sale another machine replaced
+  // at the head office after it was confirmed.
+  std::vector<const char*> unmark;
 };
 
 extern const SaleKind kSalesKind;

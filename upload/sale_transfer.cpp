@@ -101,6 +101,29 @@ void mark(RunContext& run, const SaleKind& kind, const Sale& sale) {
   run.local.run(expand(kind.markHeader, sale));
   run.local.run(expand(kind.markLines, sale));
   run.progress.confirmed(kind.name, 1);
+  run.guard.confirmed(kind.headerTable, sale.date, sale.no);
+}
+
+// Confirmed sales that another machine's batch has replaced since: no
+// longer at the head office as this till's, so pending again, and held.
+// How many there were.
+int unmarkReplaced(RunContext& run, const SaleKind& kind) {
+  std::vector<ForeignSaleGuard::Replaced> replaced =
+      run.guard.replacedSinceConfirmed(kind.headerTable);
+  for (const ForeignSaleGuard::Replaced& r : replaced) {
+    Sale sale{r.rocDate, "", r.saleNo};
+    for (const char* line : kind.unmark) run.local.run(expand(line, sale));
+    run.progress.confirmed(kind.name, -1);
+    run.progress.held(kind.name, sale.key(),
+                      replacedElsewhere(r.rocDate, r.saleNo, r.machine, true));
+  }
+  return static_cast<int>(replaced.size());
+}
+
+// The kind's last look at the days of the sales it confirmed.
+void lookAgain(RunContext& run, const SaleKind& kind) {
+  run.guard.lookAgain(kind.headerTable);
+  unmarkReplaced(run, kind);
 }
 
 void transferWithBudget(RunContext& run, const SaleKind& kind) {
@@ -125,6 +148,7 @@ void transferWithBudget(RunContext& run, const SaleKind& kind) {
       continue;
     }
     Verified verified = verify(run, kind, sale, failure);
+    setAside += unmarkReplaced(run, kind);
     if (verified == Verified::Replaced) {
       run.progress.held(kind.name, sale.key(), failure);
       ++setAside;
@@ -139,6 +163,7 @@ void transferWithBudget(RunContext& run, const SaleKind& kind) {
     attempts = 0;
   }
   if (attempts >= kFailureBudget) run.progress.stuck(kind.name, sale.key(), failure);
+  lookAgain(run, kind);
 }
 
 }  // namespace
@@ -169,6 +194,7 @@ void TransferSales(RunContext& run) {
     Verified verified = Verified::No;
     if (posted) {
       verified = verify(run, kind, sale, failure);
+      setAside += unmarkReplaced(run, kind);
       if (verified == Verified::Yes) mark(run, kind, sale);
       // The log says what happened: NG where the classic log said OK anyway.
       run.progress.window.addProgressLine(
@@ -185,6 +211,7 @@ void TransferSales(RunContext& run) {
     if (verified != Verified::Yes || !run.settings.catchUp) break;
     previous = sale.key();  // marked: should it still be picked, it ends the kind
   }
+  lookAgain(run, kind);
   run.progress.window.addProgressLine("   >>All OK..");
 }
 
