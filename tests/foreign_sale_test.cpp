@@ -218,6 +218,21 @@ TEST(ForeignSales, ASaleReplacedAfterItWasConfirmedIsPendingAgain) {
                     "it was confirmed; pending again"}}}));
 }
 
+// Rows that carry another number than MCH_NO.TXT are still this till's own.
+TEST(ForeignSales, WhatATillSentIsNeverAnotherMachinesSale) {
+  UploadRig rig;
+  rig.engine.settings.catchUp = true;
+  rig.local(
+      "INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO, MCH_NO) VALUES ('107/03/15','0001','7');"
+      "INSERT INTO LOC_MAIN (SAL_DATE, SAL_NO, MCH_NO) VALUES ('107/03/15','0002','7');"
+      "INSERT INTO POINT_MASTER (SAL_DATE, SAL_NO) VALUES ('107/03/15','0001');");
+  rig.engine.run();
+  EXPECT_EQ(
+      rig.localRows("SELECT TRN_CODE FROM LOC_MAIN UNION ALL SELECT TRN_CODE FROM POINT_MASTER"),
+      (Lines{"Y", "Y", "Y"}));
+  EXPECT_EQ(Json::parse(rig.folder.read("status.json"))["stuck"], Json::array());
+}
+
 TEST(ForeignSales, ASaleReplacedBeforeItIsVerifiedIsHeldNotMarked) {
   // The head office answers the batch two seconds after it ran: time for
   // machine 03's batch to put its own sale in place.

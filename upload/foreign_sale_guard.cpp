@@ -83,7 +83,7 @@ ForeignSaleGuard::Table* ForeignSaleGuard::find(std::string_view name) {
 }
 
 bool ForeignSaleGuard::ours(const std::string& machine) const {
-  return machine.empty() || machine == ours_;
+  return machine.empty() || machine == ours_ || sentAs_.count(machine);
 }
 
 void ForeignSaleGuard::probed(std::string_view name, dataset::DataSet& probe) {
@@ -280,14 +280,16 @@ ForeignSaleGuard::Headers ForeignSaleGuard::verifyHeader(
       Day fresh{range, {}};
       // The service upper-cases the question, and a head office may compare
       // without regard to case: the sale is the row of its number in any case.
-      std::string asked = trimRight(saleNo), sent = trim(sentMachine);
+      std::string asked = trimRight(saleNo);
+      // A till whose rows carry another number than MCH_NO.TXT sent this one.
+      if (std::string sent = trim(sentMachine); !sent.empty()) sentAs_.insert(sent);
       for (answer_.first(); !answer_.eof(); answer_.next()) {
         std::string no = trimRight(columns.no->asString());
         std::string machine = trim(columns.machine->asString());
         if (!ours(machine)) fresh.held[no] = machine;
         if (!text::sameText(no, asked)) continue;
         ++headers.rows;
-        if (!ours(machine) && machine != sent) headers.replacedBy = machine;
+        if (!ours(machine)) headers.replacedBy = machine;
       }
       t->days[rocDate] = std::move(fresh);
       return headers;

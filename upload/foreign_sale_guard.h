@@ -11,6 +11,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,7 +111,8 @@ class ForeignSaleGuard {
   HeadOfficeService& headOffice_;
   RunProgress& progress_;
   const bool on_;
-  const std::string ours_;  // this till's machine number, blanks trimmed
+  const std::string ours_;        // this till's machine number, blanks trimmed
+  std::set<std::string> sentAs_;  // the machine numbers on headers this run sent
   std::vector<Table> tables_;
   dataset::DataSet answer_;
 };
