@@ -39,6 +39,11 @@ struct HttpLimits {
   int maxRequests = 15;  // one operation, redirects included
 };
 
+// The addresses of a host name, for connecting to it: the system's resolver
+// by default. It may take as long as it likes: the request waits for it only
+// as long as for any answer, and a stop does not wait for it at all.
+using HostLookup = std::function<std::vector<std::string>(const std::string& host)>;
+
 // The request head, line by line in the service's order, and nothing else.
 std::string requestHead(const RequestUrl& url, const std::string& contentType, size_t contentLength,
                         const std::string& cookies);
@@ -72,6 +77,8 @@ class HttpClient {
   // Send the next request over the connection the last reply left open, when
   // the server allowed it. Off: a fresh connection for every request.
   bool keepAlive = false;
+  // How host names are looked up (empty: the system's resolver).
+  HostLookup lookUp;
 
   // The certificate authorities "https" URLs trust: a PEM file, or the
   // system's own when empty. Verification is never off.

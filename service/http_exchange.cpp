@@ -5,8 +5,11 @@
 #include <openssl/x509v3.h>
 
 #include <array>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "platform/beast.h"
 #include "platform/stop/stop.h"
@@ -59,6 +62,63 @@ std::string tlsFailure(SSL* ssl, const beast::error_code& ec, const RequestUrl& 
   return "TLS handshake with " + where + " failed: " + ec.message();
 }
 
+// The system's resolver, on the thread that asks.
+std::vector<std::string> systemLookUp(const std::string& host) {
+  asio::io_context ioc;
+  tcp::resolver resolver(ioc);
+  beast::error_code ec;
+  auto results = resolver.resolve(host, "", ec);
+  if (ec) throw HttpFailure(ec.message());
+  std::vector<std::string> addresses;
+  for (const auto& result : results) addresses.push_back(result.endpoint().address().to_string());
+  return addresses;
+}
+
+// The lookup runs on a thread of its own, waited for in short slices up to
+// `timeout` and never past a stop. Asio's own asynchronous lookup would not
+// do: its thread is joined when the io_context goes, which waits out a name
+// server that does not answer. A lookup given up on ends by itself later.
+std::vector<std::string> addressesOf(const std::string& host, const HostLookup& lookUp,
+                                     std::chrono::milliseconds timeout) {
+  beast::error_code literal;
+  asio::ip::make_address(host, literal);
+  if (!literal) return {host};
+  struct Pending {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::vector<std::string> addresses;
+    std::string failure;
+  };
+  auto pending = std::make_shared<Pending>();
+  std::thread([pending, host, lookUp] {
+    std::vector<std::string> addresses;
+    std::string failure;
+    try {
+      addresses = lookUp ? lookUp(host) : systemLookUp(host);
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
+    std::lock_guard lock(pending->mutex);
+    pending->addresses = std::move(addresses);
+    pending->failure = failure.empty() && pending->addresses.empty() ? "no address" : failure;
+    pending->finished = true;
+    pending->done.notify_all();
+  }).detach();
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  std::unique_lock lock(pending->mutex);
+  while (!pending->finished) {
+    if (stop::requested()) throw stop::Stopped();
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw HttpFailure("cannot resolve \"" + host + "\": no answer within " +
+                        std::to_string(timeout.count()) + " ms");
+    pending->done.wait_for(lock, std::chrono::milliseconds(100));
+  }
+  if (!pending->failure.empty())
+    throw HttpFailure("cannot resolve \"" + host + "\": " + pending->failure);
+  return pending->addresses;
+}
+
 }  // namespace
 
 // The client's TLS context, made once, and the last session of each head
@@ -96,7 +156,8 @@ struct HttpClient::Tls {
 // is verified against the client's authorities and its name.
 class HttpClient::Connection {
  public:
-  Connection(const RequestUrl& url, const HttpLimits& limits, HttpClient::Tls* tls)
+  Connection(const RequestUrl& url, const HttpLimits& limits, HttpClient::Tls* tls,
+             const HostLookup& lookUp)
       : limits_(limits), tls_(tls) {
     auto port = portNumber(url);
     if (!port) throw HttpFailure("port \"" + url.portText + "\" is not a number");
@@ -106,10 +167,13 @@ class HttpClient::Connection {
     } else {
       plain_.emplace(ioc_);
     }
-    tcp::resolver resolver(ioc_);
+    std::vector<tcp::endpoint> endpoints;
+    for (const std::string& address : addressesOf(url.host, lookUp, limits_.timeout)) {
+      beast::error_code bad;
+      auto ip = asio::ip::make_address(address, bad);
+      if (!bad) endpoints.emplace_back(ip, *port);
+    }
     beast::error_code ec;
-    auto endpoints = resolver.resolve(url.host, std::to_string(*port), ec);
-    if (ec) throw HttpFailure("cannot resolve \"" + url.host + "\": " + ec.message());
     lowest().expires_after(limits_.timeout);
     lowest().async_connect(endpoints, [&](beast::error_code e, const tcp::endpoint&) { ec = e; });
     run();
@@ -380,7 +444,8 @@ HttpReply HttpClient::exchange(const RequestUrl& url, const std::string& content
   std::string head = requestHead(url, contentType, body.size(), cookies_.header(url));
   for (;;) {
     if (!connection)
-      connection = std::make_unique<Connection>(url, limits, url.tls ? tls_.get() : nullptr);
+      connection =
+          std::make_unique<Connection>(url, limits, url.tls ? tls_.get() : nullptr, lookUp);
     try {
       connection->write(head, body);
       HttpReply reply =

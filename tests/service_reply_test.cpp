@@ -2,7 +2,11 @@
 // loopback server.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <thread>
+
+#include "platform/stop/stop.h"
 
 #include "tests/support/error_text.h"
 #include "tests/support/raw_server.h"
@@ -143,6 +147,42 @@ TEST(Reply, AServerThatNeverAnswersRunsIntoTheTimeout) {
   // The program itself waits five minutes.
   ServiceUnderTest program;
   EXPECT_EQ(program.http.httpClient.limits.timeout, std::chrono::milliseconds(300000));
+}
+
+// A name server that never answers: the lookup has the same deadline as
+// every other wait, and a stop ends it at once (without either, this test
+// would hang).
+TEST(Reply, AHostNameLookupThatNeverAnswersEndsAtItsDeadlineOrAStop) {
+  RawServer server = sending({"HTTP/1.0 200 OK\r\n\r\n" + kPacket});
+  ServiceUnderTest s("[set]\r\nhost=ho.example\r\nport=" + std::to_string(server.port()) + "\r\n");
+  s.http.httpClient.lookUp = [](const std::string&) -> std::vector<std::string> {
+    std::this_thread::sleep_for(std::chrono::hours(1));
+    return {};
+  };
+  s.http.httpClient.limits.timeout = std::chrono::milliseconds(300);
+  dataset::DataSet ds;
+  try {
+    s.http.OpenRemote(ds, "select 1");
+    ADD_FAILURE() << "no failure";
+  } catch (const SilentAbort& e) {
+    EXPECT_EQ(std::string(e.what()).find("cannot resolve \"ho.example\": no answer within 300 ms"),
+              0u)
+        << e.what();
+  }
+  s.http.httpClient.limits.timeout = std::chrono::milliseconds(300000);
+  std::thread stopper([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    stop::request(SIGTERM);
+  });
+  EXPECT_THROW(s.http.OpenRemote(ds, "select 1"), stop::Stopped);
+  stopper.join();
+  stop::reset();
+
+  // Given an answer, the lookup's address is the one connected to.
+  s.http.httpClient.lookUp = [](const std::string&) {
+    return std::vector<std::string>{"127.0.0.1"};
+  };
+  EXPECT_NO_THROW(s.http.OpenRemote(ds, "select 1"));
 }
 
 TEST(Reply, RedirectsAreFollowedUpToFifteenRequests) {
