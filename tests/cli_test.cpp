@@ -15,7 +15,7 @@
 #include "tests/support/sim_process.h"
 #include "tests/support/test_certificates.h"
 #include "tools/fixtures/till_fixture.h"
-#include "upload/kind_tables.h"
+#include "upload/data_kinds.h"
 #include "version.h"
 
 namespace tavrix {

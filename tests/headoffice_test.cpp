@@ -11,7 +11,7 @@
 #include "tests/support/service_fixture.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_database.h"
-#include "upload/kinds.h"
+#include "upload/data_kinds.h"
 #include "upload/statement_template.h"
 
 namespace tavrix {
@@ -162,15 +162,14 @@ TEST(HeadOffice, AnswersPlainQuestionsOnly) {
       "SELECT MCH_NO,STOCK_ID,STORE_ID FROM MCH_ITEM WHERE MCH_NO = '01'",
       "SELECT SAL_DATE,SAL_NO,MCH_NO FROM POS_MASTER WHERE MCH_NO <> '01' AND (SAL_DATE = "
       "'2018/03/14' AND SAL_NO >= '0007' AND SAL_NO <= '0009' OR SAL_DATE = '2018/03/15' AND "
-      "SAL_NO >= 'a' OR (MCH_NO IS NULL))",
-      "SELECT FIRST 1 * FROM POS_DELE WHERE SAL_DATE = '0000/00/00' ",
-      "SELECT FIRST 1 * FROM POS_KEY WHERE SAL_DATE = '0000/00/00' ",
-      "SELECT FIRST 1 * FROM POS_DAY WHERE INI_DATE = '0000/00/00' "};
-  for (const SaleKind* k : {&kSalesKind, &kVoidedSalesKind, &kExchangesKind})
-    for (const char* q : {k->probeHeader, k->probeLines, k->verifyHeader, k->verifyLines})
-      asked.push_back(expand(q, key));
-  for (const RecordKind* k : {&kPointRecords, &kStoredValueRecords, &kCreditCardRecords})
-    for (const char* q : {k->probe, k->verification}) asked.push_back(expand(q, key));
+      "SAL_NO >= 'a' OR (MCH_NO IS NULL))"};
+  // Every kind's probes and verifications.
+  for (const DataKind* kind : dataKinds()) {
+    if (kind->byDate) asked.push_back(kind->byDate->probe);
+    if (kind->byRecord)
+      for (const RecordPart& part : kind->byRecord->parts)
+        for (const char* q : {part.probe, part.verification}) asked.push_back(expand(q, key));
+  }
   const std::vector<std::pair<std::string, std::string>> refused = {
       {"SELECT 0 AS HELD_IN, SAL_NO FROM POS_MASTER", "NOT A PLAIN COLUMN: 0 AS HELD_IN"},
       {"SELECT SAL_NO FROM POS_MASTER UNION ALL SELECT SAL_NO FROM POS_MASTERD", "ONE SELECT ONLY"},

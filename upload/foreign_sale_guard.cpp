@@ -57,12 +57,22 @@ ForeignSaleGuard::ForeignSaleGuard(LocalDatabase& local, HeadOfficeService& head
       progress_(progress),
       on_(on),
       ours_(trim(values.machineNo)),
-      tables_{{"POS_MASTER",
-               kSaleHeaders,
-               {"LOC_MAIN", "LOC_MAID", "POINT_MASTER", "DECCASH_SUB", "CREDIT_CARD", "LOC_DELE"},
-               "sales, points, stored value, card slips, voided sales and the deletion log"},
-              {"POS_MASTERD", kVoidedSaleHeaders, {"LOC_MAID"}, "voided sales"},
-              {"POSCHANGE_MASTER", kExchangeHeaders, {"LOC_MAIN_CHG"}, "exchange records"}} {}
+      tables_{{"POS_MASTER", kSaleHeaders},
+              {"POS_MASTERD", kVoidedSaleHeaders},
+              {"POSCHANGE_MASTER", kExchangeHeaders}} {}
+
+// The kinds a header table guards, from the list of kinds: their header's
+// local table, and their names for a sentence ("a, b and c").
+ForeignSaleGuard::Table::Table(const char* name, HeaderTable bit) : name(name), bit(bit) {
+  std::vector<const char*> words;
+  for (const DataKind* kind : dataKinds()) {
+    if (!(kind->guardedBy & bit)) continue;
+    localTables.push_back(kind->tables[0].local);
+    words.push_back(kind->inWords);
+  }
+  for (size_t i = 0; i < words.size(); ++i)
+    guards += (i == 0 ? "" : i + 1 == words.size() ? " and " : ", ") + std::string(words[i]);
+}
 
 void ForeignSaleGuard::Range::widen(const std::string& no) {
   if (!any || no < lo) lo = no;
@@ -262,9 +272,11 @@ void ForeignSaleGuard::sendingUnchecked(const char* kind, unsigned tables, const
                                          names + " did not answer this run)");
 }
 
-ForeignSaleGuard::Headers ForeignSaleGuard::verifyHeader(
-    std::string_view table, const std::string& specified, const std::string& rocDate,
-    const std::string& ad, const std::string& saleNo, const std::string& sentMachine) {
+ForeignSaleGuard::Held ForeignSaleGuard::verify(std::string_view table,
+                                                const std::string& specified,
+                                                const std::string& rocDate, const std::string& ad,
+                                                const std::string& saleNo,
+                                                const std::string& sentMachine) {
   Table* t = on_ ? find(table) : nullptr;
   if (t && t->watch == Watch::Guarded) {
     Range range = t->days[rocDate].asked;
@@ -276,7 +288,7 @@ ForeignSaleGuard::Headers ForeignSaleGuard::verifyHeader(
     AnswerColumns columns(answer_);
     if (words.empty()) words = columns.missing();
     if (words.empty()) {
-      Headers headers;
+      Held headers;
       Day fresh{range, {}};
       // The service upper-cases the question, and a head office may compare
       // without regard to case: the sale is the row of its number in any case.

@@ -18,7 +18,7 @@
 
 #include "platform/dataset/dataset.h"
 #include "service/head_office_service.h"
-#include "upload/kinds.h"
+#include "upload/data_kinds.h"
 #include "upload/run_context.h"
 
 namespace tavrix {
@@ -46,17 +46,16 @@ class ForeignSaleGuard {
   // Names `key` in the run log when it goes unchecked in one of `tables`.
   void sendingUnchecked(const char* kind, unsigned tables, const std::string& key);
 
-  // The header verification of a sale just posted to `table`: `specified`
-  // as it stands, or, where the guard asks that table, one question that
+  // The verification of a record just posted to `table`: `specified` as it
+  // stands, or, where the guard asks that header table, one question that
   // also brings back the other machines' numbers of the day and tells whose
   // the header is.
-  struct Headers {
-    int rows = 0;            // header rows of the sale
+  struct Held {
+    int rows = 0;            // rows of the record
     std::string replacedBy;  // another machine's header stands there instead
   };
-  Headers verifyHeader(std::string_view table, const std::string& specified,
-                       const std::string& rocDate, const std::string& ad, const std::string& saleNo,
-                       const std::string& sentMachine);
+  Held verify(std::string_view table, const std::string& specified, const std::string& rocDate,
+              const std::string& ad, const std::string& saleNo, const std::string& sentMachine);
 
   // A sale of `table` confirmed and marked: watched for the rest of the
   // run, as a batch of another machine that asked before it arrived may
@@ -85,13 +84,11 @@ class ForeignSaleGuard {
   };
   enum class Watch { Unknown, Guarded, NoMachineColumn, Refused };
   struct Table {
-    Table(const char* name, HeaderTable bit, std::vector<const char*> localTables,
-          const char* guards)
-        : name(name), bit(bit), localTables(std::move(localTables)), guards(guards) {}
+    Table(const char* name, HeaderTable bit);
     const char* name;
     HeaderTable bit;
-    std::vector<const char*> localTables;  // whose records it guards
-    const char* guards;                    // those records, for a warning
+    std::vector<const char*> localTables;  // of the kinds it guards
+    std::string guards;                    // those kinds, for a warning
     Watch watch = Watch::Unknown;
     bool readPending = false;
     std::map<std::string, Range> pending;                       // the pending days not yet asked

@@ -27,11 +27,11 @@ struct LocalDatabase {
   localdb::SqlConnection connection;
   // The next pending record of a per-record kind.
   localdb::SqlQuery nextRecord{connection};
-  // A pending sale header; every row of a picked key; the rows of a date; the
-  // pending sales at the end of a run.
+  // Every row of a picked key; the rows of a date; the pending sales at the
+  // end of a run.
   localdb::SqlQuery recordRows{connection};
-  // The lines of the sale in hand.
-  localdb::SqlQuery saleLines{connection};
+  // The lines of the record in hand.
+  localdb::SqlQuery lineRows{connection};
   // The dates a date-batched kind has pending.
   localdb::SqlQuery pendingDates{connection};
   // A sale line's product and the product's type.
@@ -52,10 +52,10 @@ struct LocalDatabase {
 // The in-memory datasets: each staging dataset takes the columns of a
 // head-office table from a probe, then the rows of one record or one date.
 struct Staging {
-  dataset::DataSet saleHeader;    // the header of the sale in hand
-  dataset::DataSet saleLines;     // its lines
-  dataset::DataSet rows;          // the rows of a per-record or date-batched kind
-  dataset::DataSet remoteResult;  // the head office's answers: machine check, verification
+  dataset::DataSet record;        // the record in hand: a header, or the rows of its key
+  dataset::DataSet lines;         // the header's lines
+  dataset::DataSet dateRows;      // a row of the date in hand
+  dataset::DataSet remoteResult;  // the head office's answer to the machine check
 };
 
 // Where a run's progress goes: the window's logs (every line also in the run

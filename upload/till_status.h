@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/localdb/connection.h"
-#include "upload/kind_tables.h"
+#include "upload/data_kinds.h"
 #include "upload/run_settings.h"
 
 namespace tavrix {

@@ -7,32 +7,16 @@
 #include "platform/stop/stop.h"
 #include "platform/text/big5.h"
 #include "platform/text/calendar.h"
+#include "upload/data_kinds.h"
+#include "upload/date_transfer.h"
 #include "upload/foreign_sale_guard.h"
-#include "upload/kinds.h"
 #include "upload/program_version.h"
-#include "upload/sale_transfer.h"
+#include "upload/record_transfer.h"
 #include "upload/statement_template.h"
-#include "upload/transfer_cycle.h"
 
 namespace tavrix {
 
 namespace {
-
-// The transfer of each check-list item, by index; item 8 has none.
-const std::array<std::function<void(RunContext&)>, 9> kTransfers = {
-    TransferSales,
-    [](RunContext& run) {
-      transferRecords(run, kPointRecords);
-      transferRecords(run, kStoredValueRecords);
-    },
-    TransferVoidedSales,
-    [](RunContext& run) { transferRecords(run, kCreditCardRecords); },
-    [](RunContext& run) { transferByDate(run, kDeletionLog); },
-    [](RunContext& run) { transferByDate(run, kKeyLog); },
-    TransferExchanges,
-    [](RunContext& run) { transferByDate(run, kClockInRecords); },
-    nullptr,
-};
 
 // 2018-03-15 12:34:56
 std::string isoTime(const text::DateTime& t) {
@@ -166,9 +150,16 @@ void UploadEngine::runEnded(const char* result, const std::string& reason) {
 
 void UploadEngine::runEveryKind(RunContext& run) {
   // Every item is ticked and every kind runs, whatever the user ticked.
+  const std::vector<CheckListItem>& items = checkList();
   for (int index = 0; index < loggedHost_.kindCount(); ++index) {
     loggedHost_.tickKind(index);
-    if (index < static_cast<int>(kTransfers.size()) && kTransfers[index]) kTransfers[index](run);
+    if (index >= static_cast<int>(items.size())) continue;
+    for (const DataKind* kind : items[index].kinds) {
+      if (kind->byRecord)
+        transferEachRecord(run, *kind);
+      else
+        transferByDate(run, *kind);
+    }
   }
 }
 
@@ -178,7 +169,7 @@ bool UploadEngine::onlyHeldSalesPending(const RunProgress& progress) {
   for (; !local_.recordRows.eof(); local_.recordRows.next()) {
     std::string key =
         local_.recordRows.field(0).asString() + "_" + local_.recordRows.field(1).asString();
-    if (!progress.heldRecords.count({kSalesKind.name, key})) return false;
+    if (!progress.heldRecords.count({"sales", key})) return false;
   }
   return true;
 }
